@@ -1,0 +1,29 @@
+# Corvane: `make run` starts the launcher under Wine, `make test` runs every test.
+BUILD_DIR ?= build
+export BUILD_DIR
+
+.PHONY: all deps build test run bench clean
+
+all: build
+
+deps:
+	@tools/install-deps.sh
+	@if [ -z "$$DISPLAY" ] && ! command -v import >/dev/null && [ "$(MAKECMDGOALS)" = run ]; then \
+	  tools/install-deps.sh imagemagick; fi
+
+build: deps
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+	  -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD_DIR) -j2
+
+test: build
+	tools/run-tests.sh
+
+run: build
+	tools/run-demo.sh
+
+bench: build
+	tools/run-bench.sh
+
+clean:
+	rm -rf $(BUILD_DIR)

@@ -1,0 +1,22 @@
+// ExplorerTree: a control that shows My Computer, its drives and their folders as a tree.
+// Its text is the selected folder's path ending with a backslash; setting a text selects a path.
+#pragma once
+
+#include <windows.h>
+#include <string>
+#include "platform/numbers.h"
+
+// Creation flags; other bits are ignored.
+constexpr DWORD FoldersOnly = 0x1;
+constexpr DWORD QuietNotReady = 0x10;
+constexpr DWORD SortByKind = 0x40;
+constexpr DWORD HideMyDocuments = 0x200;
+constexpr DWORD NoBorder = 0x100000;
+constexpr DWORD KeepSelectionVisible = 0x1000000;
+constexpr DWORD HideLines = 0x4000000;
+constexpr DWORD HideButtons = 0x8000000;
+
+// Creates a tree in the window that the toolkit currently fills with controls and selects path.
+// Returns the tree view's handle, the identifier for AutoNumber, or 0 on failure.
+ObjectNumber AddExplorerTree(ObjectNumber number, int x, int y, int width, int height,
+                             const std::string& path, DWORD flags);

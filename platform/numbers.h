@@ -1,0 +1,10 @@
+// Object numbers: windows, controls and files are named by small numbers chosen by the caller.
+#pragma once
+
+#include <cstdint>
+
+// A number, or for objects made with AutoNumber the identifier that their creation returned.
+using ObjectNumber = std::intptr_t;
+
+// Asks for an object outside the numbered table; its creation returns an identifier instead.
+constexpr ObjectNumber AutoNumber = -1;

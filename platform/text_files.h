@@ -1,0 +1,20 @@
+// Numbered text files read and written line by line, CR LF at the end of each written line.
+#pragma once
+
+#include <string>
+#include "platform/numbers.h"
+
+void InitTextFiles();
+// Open for reading and writing, created empty when missing. Returns the handle under
+// AutoNumber, else the platform file handle; 0 on failure. Either way the file becomes current.
+ObjectNumber OpenTextFile(ObjectNumber number, const std::string& fileName);
+// Create, or empty an existing file, for writing.
+ObjectNumber CreateTextFile(ObjectNumber number, const std::string& fileName);
+void CloseTextFile(ObjectNumber file);
+void CloseAllTextFiles();
+// -1 at the end of the file, 0 otherwise; the position stays where it was.
+int AtEndOfFile(ObjectNumber file);
+// The next line of the current file, without its line end; the empty text at the end.
+std::string ReadTextLine();
+// Writes the text and CR LF to the current file; returns the number of bytes written.
+int WriteTextLine(const std::string& text);

@@ -1,0 +1,72 @@
+// Helpers shared by the test programs.
+#include "tests/test_support.h"
+
+#include <vector>
+#include "toolkit/controls.h"
+#include "toolkit/windows.h"
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs) return done();
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+void PumpFor(DWORD ms) {
+    const DWORD start = GetTickCount();
+    PumpUntil([&] { return GetTickCount() - start >= ms; }, ms + 1000);
+}
+
+void ResetToolkit() {
+    CloseAllWindows();
+    InitWindows();
+    InitControls();
+}
+
+std::string ProgramFolder() {
+    std::vector<char> path(MAX_PATH * 4);
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    std::string text(path.data(), length);
+    return text.substr(0, text.find_last_of('\\') + 1);
+}
+
+namespace {
+
+INPUT KeyInput(WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+}  // namespace
+
+void PressKey(WORD key) {
+    INPUT inputs[] = {KeyInput(key, false), KeyInput(key, true)};
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+void PressKeyWith(WORD modifier, WORD key) {
+    INPUT inputs[] = {KeyInput(modifier, false), KeyInput(key, false), KeyInput(key, true),
+                      KeyInput(modifier, true)};
+    SendInput(4, inputs, sizeof(INPUT));
+}
+
+void ClickAt(HWND window, int x, int y) {
+    POINT point{x, y};
+    ClientToScreen(window, &point);
+    SetCursorPos(point.x, point.y);
+    INPUT inputs[2]{};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}

@@ -1,0 +1,24 @@
+// Helpers shared by the test programs.
+#pragma once
+
+#include <windows.h>
+#include <functional>
+#include <string>
+
+// Pumps the thread's messages until done() holds or the time runs out; returns done().
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
+// Pumps whatever is queued now, and what arrives within the given time.
+void PumpFor(DWORD ms);
+
+// Closes every toolkit window and starts the window and control tables afresh.
+void ResetToolkit();
+
+// The folder of the running test program, with its final backslash (Corvane.exe and T3.exe
+// are built beside it).
+std::string ProgramFolder();
+
+// Keyboard input through the real input queue, as a person would type it.
+void PressKey(WORD key);
+void PressKeyWith(WORD modifier, WORD key);
+// A left click at a point of a window's client area.
+void ClickAt(HWND window, int x, int y);

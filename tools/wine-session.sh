@@ -1,0 +1,34 @@
+# Sourced: a display and a ready Wine prefix for one session; ends both on exit.
+# Expects WINEPREFIX to be set by the caller.
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+
+corvane_xvfb=
+corvane_end_session() {
+  wineserver -k 2>/dev/null || true
+  [ -n "$corvane_xvfb" ] && kill "$corvane_xvfb" 2>/dev/null
+  return 0
+}
+trap corvane_end_session EXIT
+
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 90 140); do
+    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
+    Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    corvane_xvfb=$!
+    export DISPLAY=:$n
+    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+    break
+  done
+fi
+
+# First creation up front: parallel first runs of wine race over the prefix.
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+  # A crash must fail a test, not wait on a dialog.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  wineserver -w
+fi
+# One server for the whole session: each program then starts in a tenth of a second.
+wineserver -p
