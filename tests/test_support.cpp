@@ -70,3 +70,25 @@ void ClickAt(HWND window, int x, int y) {
     inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     SendInput(2, inputs, sizeof(INPUT));
 }
+
+std::vector<ToolkitEvent> DrainEvents(DWORD quietMs) {
+    // A thread timer keeps WaitEvent from blocking for good once the queue is empty.
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, nullptr);
+    std::vector<ToolkitEvent> events;
+    DWORD quietSince = GetTickCount();
+    while (GetTickCount() - quietSince < quietMs) {
+        const int code = WaitEvent();
+        if (code == WM_TIMER) continue;
+        events.push_back({code, EventControlNumber(), EventSubtype()});
+        quietSince = GetTickCount();
+    }
+    KillTimer(nullptr, timer);
+    return events;
+}
+
+int CountControlEvents(const std::vector<ToolkitEvent>& events, int control, int subtype) {
+    int count = 0;
+    for (const ToolkitEvent& event : events)
+        count += event.code == ControlEvent && event.control == control && event.subtype == subtype;
+    return count;
+}

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <functional>
 #include <string>
+#include <vector>
 
 // Pumps the thread's messages until done() holds or the time runs out; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
@@ -22,3 +23,15 @@ void PressKey(WORD key);
 void PressKeyWith(WORD modifier, WORD key);
 // A left click at a point of a window's client area.
 void ClickAt(HWND window, int x, int y);
+
+// One event as the toolkit's WaitEvent gave it.
+struct ToolkitEvent {
+    int code;
+    int control;
+    int subtype;
+};
+// Takes events with WaitEvent for as long as messages keep coming, until the queue has stayed
+// empty for quietMs.
+std::vector<ToolkitEvent> DrainEvents(DWORD quietMs = 150);
+// How many of the events are ControlEvents of this control with this subtype.
+int CountControlEvents(const std::vector<ToolkitEvent>& events, int control, int subtype);
