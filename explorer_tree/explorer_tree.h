@@ -20,3 +20,10 @@ constexpr DWORD HideButtons = 0x8000000;
 // Returns the tree view's handle, the identifier for AutoNumber, or 0 on failure.
 ObjectNumber AddExplorerTree(ObjectNumber number, int x, int y, int width, int height,
                              const std::string& path, DWORD flags);
+
+// Asks whether a drive root ("X:\") holds a medium: ERROR_SUCCESS when it does, otherwise the
+// error the platform reports (ERROR_NOT_READY for an empty drive).
+using DriveReadinessQuery = DWORD (*)(const char* root);
+// Replaces the platform's readiness query, for drives whose state cannot be arranged otherwise;
+// null restores the platform's own.
+void SetDriveReadinessQuery(DriveReadinessQuery query);

@@ -1,0 +1,97 @@
+// What the folder tree's files share: item kinds, each tree's record and the library's one state.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include <cstddef>
+#include <list>
+#include <string>
+#include <vector>
+#include "explorer_tree/explorer_tree.h"
+#include "platform/handles.h"
+#include "toolkit/controls.h"
+
+// Every item's parameter holds its kind in the low byte and FilledMark once it has been listed.
+constexpr int LastDriveKind = 31;  // kinds 0 to 31 are drives, A: being 0
+constexpr int ComputerKind = 251;
+constexpr int FolderKind = 252;
+constexpr int DocumentsKind = 253;
+constexpr int FileKind = 255;
+constexpr LPARAM FilledMark = 0xFF00;
+
+constexpr int ItemKind(LPARAM parameter) {
+    return static_cast<int>(parameter & 0xFF);
+}
+constexpr bool IsDriveKind(int kind) {
+    return kind >= 0 && kind <= LastDriveKind;
+}
+inline std::string DriveRoot(int drive) {
+    return {static_cast<char>('A' + drive), ':', '\\'};
+}
+
+struct TreeRecord {
+    HWND window = nullptr;          // the tree view
+    ObjectNumber number = 0;        // its control number, or its identifier under AutoNumber
+    DWORD flags = 0;
+    std::string patterns = "*.*";   // file patterns separated by semicolons
+    HTREEITEM computerItem = nullptr;
+    HWND notReadyDialog = nullptr;  // at most one per tree
+    int dialogDrive = 0;
+    OwnedIcon dialogIcon;           // shown in the open dialog
+};
+
+struct IconCacheEntry {
+    std::string key;  // an upper-case extension of at most four characters
+    int icon;
+};
+
+struct TreeLibraryState {
+    bool initialized = false;
+    std::list<TreeRecord> trees;  // newest first; a record stays in place while its tree lives
+    WNDPROC treeProcedure = nullptr;
+    HWND topWindow = nullptr;     // carries TopLevelHook; null once that window is gone
+    WNDPROC topProcedure = nullptr;
+    HIMAGELIST imageList = nullptr;
+    bool documentsAvailable = false;
+    int computerIcon = 0;
+    int documentsIcon = 0;
+    int folderIcon = 0;
+    std::string computerLabel = "My Computer";
+    std::string documentsLabel = "My Documents";
+    std::string documentsPath;    // ends with a backslash
+    ControlOperations operations;
+    std::vector<IconCacheEntry> iconCache;
+    DriveReadinessQuery readinessQuery = nullptr;  // null: the platform's own
+};
+
+TreeLibraryState& TreeLibrary();
+// The record of a live tree view, or null.
+TreeRecord* FindTree(HWND treeView);
+
+// library.cpp: the root items, and a drive item's label and icon as the shell gives them now.
+void BuildRoots(TreeRecord& record);
+void RefreshDriveItem(HWND tree, HTREEITEM item, int drive);
+
+// population.cpp
+// The pieces of a list between separators; the list ends at its first empty piece.
+std::vector<std::string> SplitList(const std::string& text, char separator);
+void OnItemExpanding(TreeRecord& record, const NMTREEVIEWA& change);
+void SortChildren(const TreeRecord& record, HTREEITEM item);
+
+// icon_cache.cpp: the small system icon of a file, by its extension where that is safe.
+int FileIcon(const std::string& path);
+std::size_t IconCacheSize();
+
+// selection.cpp
+std::string ItemPath(const TreeRecord& record, HTREEITEM item);
+std::string SelectedPath(HWND treeView);
+void SelectPath(HWND treeView, const std::string& text);
+void ReportTreeNotification(const TreeRecord& record, UINT notification);
+
+// readiness.cpp
+void HookTopLevelWindow(HWND window);
+// False when the listing must wait: the drive is empty, and the tree then shows its dialog.
+bool DriveReadyForListing(TreeRecord& record, int drive, const std::string& root);
+void CloseNotReadyDialog(const TreeRecord& record);
+// The dialog's text with the drive letter in place of its one "%c".
+std::string PutDriveLetter(std::string text, char letter);
