@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
-// What StartProgram returned: 0 when the program could not be started.
+// 0 when the program could not be started, non-zero when it was. The process handle itself is
+// closed already: the value only tells success.
 std::intptr_t StartGame();
 std::intptr_t StartEditor();

@@ -6,6 +6,10 @@
 
 // The key under HKEY_LOCAL_MACHINE that holds ION_ROOT and GameSysModder.
 constexpr const char* GameKey = "Software\\Ion Storm\\Thief - Deadly Shadows";
+// The active installation's folder, without a final backslash.
+constexpr const char* IonRootValue = "ION_ROOT";
+// The full path of the gamesys file in that folder's System folder.
+constexpr const char* GamesysValue = "GameSysModder";
 
 // The value's text, or "Error Opening Key" / "Error Reading Key".
 std::string ReadRegistryText(HKEY root, const std::string& keyPath, const std::string& valueName);

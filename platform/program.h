@@ -12,6 +12,8 @@ std::string ProgramParameter(const std::string& commandLine, int index);
 // The next parameter of this process's command line, one per call.
 std::string NextProgramParameter();
 
-// 0 on failure; otherwise the process handle (the caller's to close), or 1 without one.
+// 0 on failure, and for an empty program text (nothing is started); otherwise the process
+// handle (the caller's to close), or 1 without one. An empty working folder means the program
+// text's own folder.
 std::intptr_t StartProgram(const std::string& program, const std::string& parameters,
                            const std::string& workingFolder, unsigned flags = 0);

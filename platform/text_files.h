@@ -4,12 +4,20 @@
 #include <string>
 #include "platform/numbers.h"
 
+// Files opened under AutoNumber are named by their cell's address, which Windows never puts in
+// the lowest 64 KiB; table numbers stay below that so the two can never be confused.
+constexpr ObjectNumber MaxTableNumber = 65000;
+
 void InitTextFiles();
 // Open for reading and writing, created empty when missing. Returns the handle under
-// AutoNumber, else the platform file handle; 0 on failure. Either way the file becomes current.
+// AutoNumber, else the platform file handle; 0 on failure, and for a number that is neither
+// AutoNumber nor 0 to MaxTableNumber. On success the file becomes current; on failure no file is.
 ObjectNumber OpenTextFile(ObjectNumber number, const std::string& fileName);
+// Open an existing file for reading only, for a file that can't be opened for writing.
+ObjectNumber OpenTextFileToRead(ObjectNumber number, const std::string& fileName);
 // Create, or empty an existing file, for writing.
 ObjectNumber CreateTextFile(ObjectNumber number, const std::string& fileName);
+// Closing the current file leaves no file current.
 void CloseTextFile(ObjectNumber file);
 void CloseAllTextFiles();
 // -1 at the end of the file, 0 otherwise; the position stays where it was.
@@ -18,3 +26,5 @@ int AtEndOfFile(ObjectNumber file);
 std::string ReadTextLine();
 // Writes the text and CR LF to the current file; returns the number of bytes written.
 int WriteTextLine(const std::string& text);
+// The highest table number in use so far: 10 at first, raised past any number opened under.
+ObjectNumber TextFileBound();

@@ -3,6 +3,7 @@
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
 export WINEPREFIX=$BUILD_DIR/wine-tests
+CORVANE_TEST_PREFIX=1
 source "$(dirname "$0")/wine-session.sh"
 for bench in "$BUILD_DIR"/bin/*_bench.exe; do
   [ -e "$bench" ] || continue

@@ -24,6 +24,9 @@ if [ -n "$demo" ]; then
   touch "$game/System/T3Gamesys.t3u"
   wine reg add 'HKLM\Software\Ion Storm\Thief - Deadly Shadows' /v ION_ROOT /t REG_SZ \
     /d 'C:\Games\Demo' /f >/dev/null 2>&1
+  # On the virtual display no window manager draws the frame: Wine draws it itself.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$([ -n "$headless" ] && echo N || echo Y)" \
+    /f >/dev/null 2>&1
 fi
 
 workdir=$BUILD_DIR/demo

@@ -1,5 +1,5 @@
 # Sourced: a display and a ready Wine prefix for one session; ends both on exit.
-# Expects WINEPREFIX to be set by the caller.
+# Expects WINEPREFIX to be set by the caller; CORVANE_TEST_PREFIX=1 for the tests' prefix.
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
 corvane_xvfb=
@@ -28,13 +28,21 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineserver -w
   # A crash must fail a test, not wait on a dialog.
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-  # Windows that no window manager looks after: with none running, Wine would otherwise wait two
-  # seconds for one at every window shown or hidden.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  # For the tests, windows that no window manager looks after: with none running, Wine would
+  # otherwise wait two seconds for one at every window shown or hidden.
+  if [ -n "${CORVANE_TEST_PREFIX:-}" ]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  fi
   wineserver -w
 fi
+if [ -n "${CORVANE_TEST_PREFIX:-}" ]; then
+  # Drive T: is the tests' own: they build folder trees on it with names and case of their choosing.
+  mkdir -p "$BUILD_DIR/drive-t"
+  ln -sfn "$BUILD_DIR/drive-t" "$WINEPREFIX/dosdevices/t:"
+fi
 # One server for the whole session: each program then starts in a tenth of a second.
-wineserver -p
-# Start the prefix's services now, detached from our output: started by the first test program,
-# they would inherit ctest's output pipe and hold it open, and ctest would wait for its timeout.
+wineserver -p </dev/null >/dev/null 2>&1
+# Start the prefix's services now, detached from our output and after the drives are in place:
+# started by the first program, they would inherit its output pipe and hold it open, and whoever
+# reads that pipe (ctest) would wait for its timeout.
 wine wineboot </dev/null >/dev/null 2>&1

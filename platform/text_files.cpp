@@ -1,0 +1,193 @@
+// Numbered text files: the file table, the AutoNumber cells and the current file's line I/O.
+#include "platform/text_files.h"
+
+#include <windows.h>
+#include <algorithm>
+#include <list>
+#include <vector>
+#include "platform/handles.h"
+
+namespace {
+
+constexpr ObjectNumber FirstBound = 10;
+constexpr ObjectNumber BoundStep = 10;
+// Lines are read in growing chunks: short lines cost one small read, a megabyte line a few
+// dozen, and the position is set back to just after the line end either way.
+constexpr DWORD FirstChunk = 256;
+constexpr DWORD LargestChunk = 64 * 1024;
+
+struct TextFilesState {
+    std::vector<OwnedFile> table;   // slots 0 to the bound; an invalid owner is an empty slot
+    std::list<OwnedFile> cells;     // files opened under AutoNumber, newest first
+    HANDLE current = nullptr;       // the file that line reading and writing act on
+};
+TextFilesState state;
+
+ObjectNumber Bound() { return static_cast<ObjectNumber>(state.table.size()) - 1; }
+
+ObjectNumber CellHandle(const OwnedFile& cell) { return reinterpret_cast<ObjectNumber>(&cell); }
+
+// The owner of a table number or handle; null for anything else, such as AutoNumber itself.
+OwnedFile* FindFile(ObjectNumber file) {
+    if (file >= 0 && file <= Bound()) return &state.table[file];
+    for (OwnedFile& cell : state.cells)
+        if (CellHandle(cell) == file) return &cell;
+    return nullptr;
+}
+
+OwnedFile OpenReadWrite(const std::string& fileName) {
+    return OwnedFile(CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+OwnedFile OpenReadOnly(const std::string& fileName) {
+    return OwnedFile(CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+OwnedFile CreateEmpty(const std::string& fileName) {
+    OwnedFile file(CreateFileA(fileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // CREATE_ALWAYS refuses a hidden or system file unless asked for the same attributes;
+    // truncating it instead empties it and keeps its attributes.
+    if (!file)
+        file.Reset(CreateFileA(fileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                               TRUNCATE_EXISTING, 0, nullptr));
+    return file;
+}
+
+ObjectNumber StoreOpenedFile(ObjectNumber number, OwnedFile file) {
+    state.current = file.Get();
+    if (number == AutoNumber) {
+        state.cells.push_front(std::move(file));
+        return CellHandle(state.cells.front());
+    }
+    if (number >= Bound()) state.table.resize(number + BoundStep + 1);
+    // The old file under this number closes only now, after the new one has opened.
+    state.table[number] = std::move(file);
+    return reinterpret_cast<ObjectNumber>(state.current);
+}
+
+ObjectNumber OpenWith(ObjectNumber number, OwnedFile (*open)(const std::string&),
+                      const std::string& fileName) {
+    state.current = nullptr;
+    if (number != AutoNumber && (number < 0 || number > MaxTableNumber)) return 0;
+    OwnedFile file = open(fileName);
+    if (!file) return 0;
+    return StoreOpenedFile(number, std::move(file));
+}
+
+void CloseOwned(OwnedFile& file) {
+    // A closed handle's value can be reused by the next file the process opens; line I/O must
+    // never reach that file through a stale current handle.
+    if (file.Valid() && file.Get() == state.current) state.current = nullptr;
+    file.Reset();
+}
+
+bool ReadByte(HANDLE file, char& byte) {
+    DWORD got = 0;
+    return ReadFile(file, &byte, 1, &got, nullptr) && got == 1;
+}
+
+void StepBack(HANDLE file, DWORD bytes) {
+    if (bytes > 0) SetFilePointer(file, -static_cast<LONG>(bytes), nullptr, FILE_CURRENT);
+}
+
+bool EndsLine(char byte) { return byte == '\r' || byte == '\n' || byte == '\0'; }
+
+// The number of bytes read beyond a CR that ended a line and do not belong to its line end.
+DWORD UnreadAfterCarriageReturn(HANDLE file, const char* after, DWORD unread) {
+    if (unread > 0) return *after == '\n' ? unread - 1 : unread;
+    char next;
+    return ReadByte(file, next) && next != '\n' ? 1 : 0;
+}
+
+DWORD WriteBytes(const char* bytes, DWORD count) {
+    DWORD written = 0;
+    if (!WriteFile(state.current, bytes, count, &written, nullptr)) return 0;
+    return written;
+}
+
+}  // namespace
+
+void InitTextFiles() {
+    state.cells.clear();
+    state.table.clear();
+    state.table.resize(FirstBound + 1);
+    state.current = nullptr;
+}
+
+ObjectNumber OpenTextFile(ObjectNumber number, const std::string& fileName) {
+    return OpenWith(number, OpenReadWrite, fileName);
+}
+
+ObjectNumber OpenTextFileToRead(ObjectNumber number, const std::string& fileName) {
+    return OpenWith(number, OpenReadOnly, fileName);
+}
+
+ObjectNumber CreateTextFile(ObjectNumber number, const std::string& fileName) {
+    return OpenWith(number, CreateEmpty, fileName);
+}
+
+void CloseTextFile(ObjectNumber file) {
+    if (file >= 0 && file <= Bound()) {
+        CloseOwned(state.table[file]);
+        return;
+    }
+    state.cells.remove_if([file](OwnedFile& cell) {
+        if (CellHandle(cell) != file) return false;
+        CloseOwned(cell);
+        return true;
+    });
+}
+
+void CloseAllTextFiles() {
+    for (OwnedFile& cell : state.cells) CloseOwned(cell);
+    state.cells.clear();
+    for (OwnedFile& slot : state.table) CloseOwned(slot);
+}
+
+int AtEndOfFile(ObjectNumber file) {
+    const OwnedFile* owner = FindFile(file);
+    if (!owner || !owner->Valid()) return 0;
+    char byte;
+    if (!ReadByte(owner->Get(), byte)) return -1;
+    StepBack(owner->Get(), 1);
+    return 0;
+}
+
+std::string ReadTextLine() {
+    if (!state.current) return {};
+    std::string line;
+    DWORD chunk = FirstChunk;
+    for (;;) {
+        const size_t start = line.size();
+        line.resize(start + chunk);
+        DWORD got = 0;
+        if (!ReadFile(state.current, line.data() + start, chunk, &got, nullptr)) got = 0;
+        const auto first = line.begin() + start;
+        const auto last = first + got;
+        const auto stop = std::find_if(first, last, EndsLine);
+        if (stop != last) {
+            DWORD unread = static_cast<DWORD>(last - stop - 1);
+            if (*stop == '\r') unread = UnreadAfterCarriageReturn(state.current, &*stop + 1, unread);
+            StepBack(state.current, unread);
+            line.resize(stop - line.begin());
+            return line;
+        }
+        line.resize(start + got);
+        // The end of the file, or a failed read, ends the line as well.
+        if (got == 0) return line;
+        chunk = std::min(chunk * 2, LargestChunk);
+    }
+}
+
+int WriteTextLine(const std::string& text) {
+    if (!state.current) return 0;
+    DWORD written = 0;
+    if (!text.empty()) written += WriteBytes(text.data(), static_cast<DWORD>(text.size()));
+    written += WriteBytes("\r\n", 2);
+    return static_cast<int>(written);
+}
+
+ObjectNumber TextFileBound() { return Bound(); }
