@@ -9,11 +9,7 @@ namespace {
 class ControlsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetToolkit();
-        OpenAppWindow(0, 100, 100, 300, 200, WS_CAPTION | WS_SYSMENU, "Controls");
-        window = LastWindowHandle();
-        BeginControlList(window);
-        SetForegroundWindow(window);
+        window = OpenControlWindow("Controls");
         DrainEvents();
     }
     void TearDown() override { CloseAllWindows(); }

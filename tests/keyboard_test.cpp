@@ -10,17 +10,13 @@ namespace {
 class KeyboardTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetToolkit();
-        OpenAppWindow(0, 100, 100, 300, 200, WS_CAPTION | WS_SYSMENU, "Keys");
-        window = LastWindowHandle();
-        BeginControlList(window);
+        window = OpenControlWindow("Keys");
         // The launcher's mix: tab stops 0, 1, 7, 8, 9, 10 with a label between.
         AddButton(0, 0, 0, 60, 20, "0");
         AddButton(1, 60, 0, 60, 20, "1");
         AddLabel(2, 0, 30, 60, 20, "label");
         AddTextField(7, 0, 60, 60, 20, "7");
         for (ObjectNumber number : {8, 9, 10}) AddButton(number, 60 * (number - 8), 90, 60, 20, "b");
-        SetForegroundWindow(window);
         SetActiveWindow(window);
         DrainEvents();
     }

@@ -47,13 +47,7 @@ protected:
 
 TEST_F(MainWindowTest, TitleSizeAndPlace) {
     EXPECT_EQ("Corvane - by Pellworth - 2.02 GL", GetWindowTitle(MainWindow));
-    RECT client, outer;
-    GetClientRect(window, &client);
-    GetWindowRect(window, &outer);
-    EXPECT_EQ(378, client.right);
-    EXPECT_EQ(243, client.bottom);
-    EXPECT_EQ(305, outer.left);
-    EXPECT_EQ(39, outer.top);
+    ExpectClientAreaAt(window, 305, 39, 378, 243);
 }
 
 TEST_F(MainWindowTest, ElevenControlsFillTheWindowWithoutOverlapping) {

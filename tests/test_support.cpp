@@ -1,6 +1,7 @@
 // Helpers shared by the test programs.
 #include "tests/test_support.h"
 
+#include <gtest/gtest.h>
 #include <vector>
 #include "toolkit/controls.h"
 #include "toolkit/windows.h"
@@ -28,6 +29,25 @@ void ResetToolkit() {
     CloseAllWindows();
     InitWindows();
     InitControls();
+}
+
+HWND OpenControlWindow(const std::string& title) {
+    ResetToolkit();
+    OpenAppWindow(0, 100, 100, 300, 200, WS_CAPTION | WS_SYSMENU, title);
+    const HWND window = LastWindowHandle();
+    BeginControlList(window);
+    SetForegroundWindow(window);
+    return window;
+}
+
+void ExpectClientAreaAt(HWND window, int x, int y, int width, int height) {
+    RECT client, outer;
+    GetClientRect(window, &client);
+    GetWindowRect(window, &outer);
+    EXPECT_EQ(width, client.right);
+    EXPECT_EQ(height, client.bottom);
+    EXPECT_EQ(x, outer.left);
+    EXPECT_EQ(y, outer.top);
 }
 
 std::string ProgramFolder() {

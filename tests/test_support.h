@@ -14,6 +14,11 @@ void PumpFor(DWORD ms);
 // Closes every toolkit window and starts the window and control tables afresh.
 void ResetToolkit();
 
+// A fresh toolkit with window 0 open, in front, and taking the controls created next.
+HWND OpenControlWindow(const std::string& title);
+// The window's client area measures width x height and its outer corner is at (x, y).
+void ExpectClientAreaAt(HWND window, int x, int y, int width, int height);
+
 // The folder of the running test program, with its final backslash (Corvane.exe and T3.exe
 // are built beside it).
 std::string ProgramFolder();

@@ -22,17 +22,11 @@ bool ClassRegistered(const char* name) {
     return GetClassInfoA(GetModuleHandleA(nullptr), name, &info) != 0;
 }
 
-TEST_F(WindowsTest, LauncherWindowHasItsClientSizeAtItsCorner) {
-    const HWND window = reinterpret_cast<HWND>(OpenAppWindow(0, 305, 39, 378, 243, LauncherFlags, "Corvane"));
+TEST_F(WindowsTest, WindowHasItsClientSizeAtItsCorner) {
+    const HWND window = reinterpret_cast<HWND>(OpenAppWindow(0, 212, 57, 321, 187, LauncherFlags, "Corvane"));
     ASSERT_TRUE(window);
     EXPECT_EQ(window, LastWindowHandle());
-    RECT client, outer;
-    GetClientRect(window, &client);
-    GetWindowRect(window, &outer);
-    EXPECT_EQ(378, client.right);
-    EXPECT_EQ(243, client.bottom);
-    EXPECT_EQ(305, outer.left);
-    EXPECT_EQ(39, outer.top);
+    ExpectClientAreaAt(window, 212, 57, 321, 187);
     EXPECT_TRUE(IsWindowVisible(window));
     const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
     EXPECT_FALSE(style & (WS_THICKFRAME | WS_MAXIMIZEBOX)) << "the launcher window has a fixed size";

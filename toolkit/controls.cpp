@@ -3,29 +3,19 @@
 
 #include <commctrl.h>
 #include <algorithm>
-#include <deque>
-#include <list>
 #include <vector>
+#include "toolkit/numbered_slots.h"
 #include "toolkit/windows.h"
 
 namespace {
 
-// Numbers past this are refused rather than grown into a table of that size.
-constexpr ObjectNumber HighestControlNumber = 0xFFFF;
-
 struct ControlState {
-    ObjectNumber bound = 30;
-    std::deque<ControlSlot> table;      // bound + 2 slots; a deque keeps slots in place as it grows
-    std::list<ControlSlot> autoSlots;   // AutoNumber controls, newest first
+    NumberedSlots<ControlSlot> slots{30};
     HWND currentParent = nullptr;
     HFONT controlFont = nullptr;
     WNDPROC textFieldProcedure = nullptr;  // what TextFieldFocusProcedure passes on to
 };
 ControlState state;
-
-ObjectNumber Identifier(const ControlSlot& slot) {
-    return reinterpret_cast<ObjectNumber>(&slot);
-}
 
 int ButtonCheck(HWND button) {
     return static_cast<int>(SendMessageA(button, BM_GETCHECK, 0, 0));
@@ -112,7 +102,6 @@ const ControlSlot* LiveControl(ObjectNumber number) {
 
 void InitControls() {
     state = ControlState{};
-    state.table.resize(state.bound + 2);
     state.controlFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     InitCommonControls();
 }
@@ -162,38 +151,24 @@ void SetControlText(ObjectNumber number, const std::string& text) {
 }
 
 ObjectNumber AllocateControlSlot(ObjectNumber number) {
-    if (number == AutoNumber) {
-        state.autoSlots.emplace_front();
-        return Identifier(state.autoSlots.front());
-    }
-    if (number < 0 || number > HighestControlNumber) return AutoNumber;
-    if (number >= state.bound) {
-        state.bound = number + 30;
-        state.table.resize(state.bound + 2);
-    }
-    ControlSlot& slot = state.table[number];
-    if (slot.handle) {
-        if (slot.operations && slot.operations->destroy) {
-            slot.operations->destroy(slot.handle);
+    if (number == AutoNumber) return state.slots.AddAutomatic();
+    ControlSlot* slot = state.slots.TableSlot(number);
+    if (!slot) return AutoNumber;
+    if (slot->handle) {
+        if (slot->operations && slot->operations->destroy) {
+            slot->operations->destroy(slot->handle);
         } else {
-            DestroyWindow(slot.handle);
+            DestroyWindow(slot->handle);
         }
     }
-    slot = ControlSlot{};  // also when the old window was not one of ours to free it
+    *slot = ControlSlot{};  // also when the old window was not one of ours to free it
     return number;
 }
 
 ControlSlot* ResolveControl(ObjectNumber number) {
-    if (number >= 0 && number <= state.bound) return &state.table[number];
-    for (ControlSlot& slot : state.autoSlots)
-        if (Identifier(slot) == number) return &slot;
-    return nullptr;
+    return state.slots.Resolve(number);
 }
 
 void FreeControlSlot(ObjectNumber number) {
-    if (number >= 0 && number <= state.bound) {
-        state.table[number] = ControlSlot{};
-        return;
-    }
-    state.autoSlots.remove_if([number](const ControlSlot& slot) { return Identifier(slot) == number; });
+    state.slots.Release(number);
 }

@@ -2,11 +2,10 @@
 #include "toolkit/windows.h"
 
 #include <algorithm>
-#include <deque>
-#include <list>
 #include <vector>
 #include "platform/handles.h"
 #include "toolkit/keyboard.h"
+#include "toolkit/numbered_slots.h"
 
 namespace {
 
@@ -17,13 +16,8 @@ struct WindowSlot {
     OwnedAccelerators shortcutTable;
 };
 
-// Numbers past this are refused rather than grown into a table of that size.
-constexpr ObjectNumber HighestWindowNumber = 0xFFFF;
-
 struct WindowState {
-    ObjectNumber bound = 10;
-    std::deque<WindowSlot> table;          // bound + 2 slots; a deque keeps slots in place as it grows
-    std::list<WindowSlot> autoSlots;       // AutoNumber windows, newest first
+    NumberedSlots<WindowSlot> slots{10};
     WNDCLASSA classTemplate{};
     std::string className;                 // of the window being opened or closed
     int currentEvent = 0;
@@ -36,48 +30,19 @@ struct WindowState {
 };
 WindowState state;
 
-ObjectNumber Identifier(const WindowSlot& slot) {
-    return reinterpret_cast<ObjectNumber>(&slot);
-}
-
-WindowSlot* ResolveWindow(ObjectNumber number) {
-    if (number >= 0 && number <= state.bound) return &state.table[number];
-    for (WindowSlot& slot : state.autoSlots)
-        if (Identifier(slot) == number) return &slot;
-    return nullptr;
-}
-
 void FormatClassName(ObjectNumber number) {
     state.className = "WindowClass_" + std::to_string(static_cast<long>(number));
-}
-
-void GrowTableFor(ObjectNumber number) {
-    if (number < state.bound) return;
-    state.bound = number + 30;
-    state.table.resize(state.bound + 2);
 }
 
 // Finds the slot to open a window in; its number (the identifier for AutoNumber) goes to number.
 WindowSlot* TakeSlot(ObjectNumber& number) {
     if (number == AutoNumber) {
-        state.autoSlots.emplace_front();
-        number = Identifier(state.autoSlots.front());
-        return &state.autoSlots.front();
+        number = state.slots.AddAutomatic();
+        return state.slots.Resolve(number);
     }
-    if (number < 0 || number > HighestWindowNumber) return nullptr;
-    GrowTableFor(number);
-    if (state.table[number].handle) CloseAppWindow(number);
-    return &state.table[number];
-}
-
-void ReleaseSlot(WindowSlot* slot) {
-    for (auto entry = state.autoSlots.begin(); entry != state.autoSlots.end(); ++entry) {
-        if (&*entry == slot) {
-            state.autoSlots.erase(entry);
-            return;
-        }
-    }
-    *slot = WindowSlot{};
+    WindowSlot* slot = state.slots.TableSlot(number);
+    if (slot && slot->handle) CloseAppWindow(number);
+    return slot;
 }
 
 struct WindowPlacement {
@@ -150,7 +115,6 @@ void Defer(int event, HWND window) {
 
 void InitWindows() {
     state = WindowState{};
-    state.table.resize(state.bound + 2);
     const HINSTANCE module = GetModuleHandleA(nullptr);
     WNDCLASSA& shape = state.classTemplate;
     shape.style = CS_DBLCLKS;
@@ -185,7 +149,7 @@ ObjectNumber OpenAppWindow(ObjectNumber number, int x, int y, int width, int hei
                                         corner.y, outerWidth, outerHeight, nullptr, nullptr,
                                         GetModuleHandleA(nullptr), nullptr);
     if (!window) {
-        ReleaseSlot(slot);
+        state.slots.Release(number);
         return 0;
     }
     slot->handle = window;
@@ -200,7 +164,7 @@ HWND LastWindowHandle() {
 }
 
 HWND WindowHandle(ObjectNumber number) {
-    const WindowSlot* slot = ResolveWindow(number);
+    const WindowSlot* slot = state.slots.Resolve(number);
     return slot ? slot->handle : nullptr;
 }
 
@@ -276,31 +240,30 @@ int EventSubtype() {
 }
 
 HACCEL WindowShortcutTable(HWND window) {
-    for (const WindowSlot& slot : state.autoSlots)
+    for (const WindowSlot& slot : state.slots.Automatic())
         if (slot.handle == window) return slot.shortcutTable.Get();
-    for (ObjectNumber number = 0; number < state.bound; ++number)
-        if (state.table[number].handle == window) return state.table[number].shortcutTable.Get();
+    for (ObjectNumber number = 0; number < state.slots.Bound(); ++number) {
+        const WindowSlot& slot = *state.slots.Resolve(number);
+        if (slot.handle == window) return slot.shortcutTable.Get();
+    }
     return nullptr;
 }
 
 void CloseAppWindow(ObjectNumber number) {
-    WindowSlot* slot = ResolveWindow(number);
+    WindowSlot* slot = state.slots.Resolve(number);
     if (!slot || !slot->handle) return;
     if (const HWND owner = GetWindow(slot->handle, GW_OWNER)) SetActiveWindow(owner);
     DestroyWindow(slot->handle);
     FormatClassName(number);
     UnregisterClassA(state.className.c_str(), GetModuleHandleA(nullptr));
-    ReleaseSlot(slot);
+    state.slots.Release(number);
 }
 
 void CloseAllWindows() {
-    while (!state.autoSlots.empty()) {
-        const ObjectNumber newest = Identifier(state.autoSlots.front());
-        if (state.autoSlots.front().handle) {
-            CloseAppWindow(newest);
-        } else {
-            state.autoSlots.pop_front();
-        }
+    while (!state.slots.Automatic().empty()) {
+        const ObjectNumber newest = NumberedSlots<WindowSlot>::Identifier(state.slots.Automatic().front());
+        CloseAppWindow(newest);
+        state.slots.Release(newest);  // already gone, unless its window was destroyed behind our back
     }
-    for (ObjectNumber number = state.bound - 1; number >= 0; --number) CloseAppWindow(number);
+    for (ObjectNumber number = state.slots.Bound() - 1; number >= 0; --number) CloseAppWindow(number);
 }
