@@ -39,40 +39,17 @@ private:
     Type value_ = Traits::Invalid();
 };
 
-struct KeyTraits {
-    using Type = HKEY;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type key) { RegCloseKey(key); }
-};
-struct FileTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Type file) { CloseHandle(file); }
-};
-struct KernelTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type handle) { CloseHandle(handle); }
-};
-struct FindTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Type find) { FindClose(find); }
-};
-struct IconTraits {
-    using Type = HICON;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type icon) { DestroyIcon(icon); }
-};
-struct AcceleratorTraits {
-    using Type = HACCEL;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type table) { DestroyAcceleratorTable(table); }
+// A handle type, the call that closes it, and whether failure is INVALID_HANDLE_VALUE or null.
+template <typename T, auto CloseFunction, bool MinusOneIsInvalid = false>
+struct HandleTraits {
+    using Type = T;
+    static Type Invalid() { return MinusOneIsInvalid ? static_cast<Type>(INVALID_HANDLE_VALUE) : nullptr; }
+    static void Close(Type handle) { CloseFunction(handle); }
 };
 
-using OwnedKey = Owned<KeyTraits>;
-using OwnedFile = Owned<FileTraits>;          // CreateFileA: INVALID_HANDLE_VALUE on failure
-using OwnedHandle = Owned<KernelTraits>;      // processes, events: null on failure
-using OwnedFind = Owned<FindTraits>;
-using OwnedIcon = Owned<IconTraits>;
-using OwnedAccelerators = Owned<AcceleratorTraits>;
+using OwnedKey = Owned<HandleTraits<HKEY, RegCloseKey>>;
+using OwnedFile = Owned<HandleTraits<HANDLE, CloseHandle, true>>;  // CreateFileA
+using OwnedHandle = Owned<HandleTraits<HANDLE, CloseHandle>>;      // processes, threads, events
+using OwnedFind = Owned<HandleTraits<HANDLE, FindClose, true>>;
+using OwnedIcon = Owned<HandleTraits<HICON, DestroyIcon>>;
+using OwnedAccelerators = Owned<HandleTraits<HACCEL, DestroyAcceleratorTable>>;
