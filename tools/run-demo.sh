@@ -32,6 +32,10 @@ fi
 workdir=$BUILD_DIR/demo
 mkdir -p "$workdir"
 cd "$workdir"
+# The demo's editor works on an installation of its own.
+if [ -n "$demo" ] && [ ! -s Corvane.ini ]; then
+  printf 'C:\\Games\\Editor\\\r\n\r\n\r\n' > Corvane.ini
+fi
 if [ -z "$headless" ]; then
   wine "$bin/Corvane.exe" "$@"
   exit 0
