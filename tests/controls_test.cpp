@@ -27,18 +27,6 @@ TEST_F(ControlsTest, ANewControlUnderATakenNumberReplacesTheOldOne) {
     EXPECT_EQ(button, ResolveControl(3)->handle);
 }
 
-TEST_F(ControlsTest, TextsRoundTripThroughEveryKind) {
-    AddTextField(7, 0, 0, 100, 20, "");
-    EXPECT_EQ("", GetControlText(7));
-    SetControlText(7, "T3Gamesys.t3u");
-    EXPECT_EQ("T3Gamesys.t3u", GetControlText(7));
-    const ObjectNumber automatic = AddLabel(AutoNumber, 0, 30, 100, 20, "Auto");
-    ASSERT_NE(0, automatic);
-    EXPECT_EQ("Auto", GetControlText(automatic));
-    EXPECT_EQ("", GetControlText(12)) << "a number without a control reads empty";
-    SetControlText(12, "ignored");
-}
-
 TEST_F(ControlsTest, GrowingTheTableKeepsControlsAndDestroyingTheParentFreesEverySlot) {
     AddButton(0, 0, 0, 50, 20, "Zero");
     AddButton(29, 0, 0, 50, 20, "TwentyNine");

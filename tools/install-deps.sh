@@ -19,4 +19,4 @@ fi
 echo "Installing: ${missing[*]}"
 dpkg --add-architecture i386
 apt-get update -qq
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
