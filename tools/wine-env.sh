@@ -9,4 +9,4 @@ export WINEDEBUG=-all
 # No Mono or Gecko installer prompts.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # The stand-in game stays silent unless the demo asks it to speak.
-export T3_STANDIN_SILENT=${T3_STANDIN_SILENT:-1}
+export T3_STANDIN_SILENT=${T3_STANDIN_SILENT-1}
