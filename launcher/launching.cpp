@@ -11,16 +11,16 @@ namespace {
 
 // The tree's text already ends with a backslash; the suffixes add another on purpose, and the
 // game gets the paths in exactly that form.
-std::intptr_t StartInstallation(ObjectNumber tree, const std::string& parameters) {
+bool StartInstallation(ObjectNumber tree, const std::string& parameters) {
     const std::string folder = GetControlText(tree);
     const std::intptr_t started = StartProgram(folder + "\\System\\T3.exe", parameters, folder + "\\System");
     // The launcher never waits for or tracks the game: its process handle is closed at once.
-    if (started != 0 && started != 1) OwnedHandle(reinterpret_cast<HANDLE>(started)).Reset();
-    return started;
+    if (started != 0 && started != 1) OwnedHandle closed(reinterpret_cast<HANDLE>(started));
+    return started != 0;
 }
 
 }  // namespace
 
-std::intptr_t StartGame() { return StartInstallation(GameTree, ""); }
+bool StartGame() { return StartInstallation(GameTree, ""); }
 
-std::intptr_t StartEditor() { return StartInstallation(EditorTree, "-editor"); }
+bool StartEditor() { return StartInstallation(EditorTree, "-editor"); }

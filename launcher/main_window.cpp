@@ -15,7 +15,6 @@ namespace {
 
 struct LauncherState {
     int lastEvent = 0;
-    int lastControl = 0;
     std::string chosenFile;  // what the chooser returned last; stays until the next Browse
 };
 LauncherState state;
@@ -102,8 +101,7 @@ void RunEventLoop() {
     do {
         state.lastEvent = WaitEvent();
         if (state.lastEvent == ControlEvent) {
-            state.lastControl = EventControlNumber();
-            DispatchControlEvent(state.lastControl);
+            DispatchControlEvent(EventControlNumber());
         }
     } while (state.lastEvent != CloseEvent);
 }

@@ -18,10 +18,12 @@ std::string SingleLine(const std::string& value) {
 
 // ION_ROOT is stored without its final backslash, and a tree given a folder without one selects
 // the folder above it: the next save or activation would then point there instead of at the
-// installation. With the backslash back the tree selects the installation itself. The error
-// texts hold no backslash, so they still select nothing.
+// installation. With the backslash back the tree selects the installation itself. A drive root
+// is stored as "C:". The error texts are no paths, so they still select nothing.
 std::string InstallFolderText(std::string ionRoot) {
-    if (ionRoot.find('\\') != std::string::npos && ionRoot.back() != '\\') ionRoot += '\\';
+    const bool driveRoot = ionRoot.size() == 2 && ionRoot[1] == ':';
+    const bool folder = ionRoot.find('\\') != std::string::npos;
+    if ((driveRoot || folder) && ionRoot.back() != '\\') ionRoot += '\\';
     return ionRoot;
 }
 

@@ -71,7 +71,7 @@ ObjectNumber StoreOpenedFile(ObjectNumber number, OwnedFile file) {
 ObjectNumber OpenWith(ObjectNumber number, OwnedFile (*open)(const std::string&),
                       const std::string& fileName) {
     state.current = nullptr;
-    if (number != AutoNumber && (number < 0 || number > MaxTableNumber)) return 0;
+    if (number != AutoNumber && (number < 0 || number > HighestTableNumber)) return 0;
     OwnedFile file = open(fileName);
     if (!file) return 0;
     return StoreOpenedFile(number, std::move(file));

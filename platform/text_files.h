@@ -4,14 +4,10 @@
 #include <string>
 #include "platform/numbers.h"
 
-// Files opened under AutoNumber are named by their cell's address, which Windows never puts in
-// the lowest 64 KiB; table numbers stay below that so the two can never be confused.
-constexpr ObjectNumber MaxTableNumber = 65000;
-
 void InitTextFiles();
 // Open for reading and writing, created empty when missing. Returns the handle under
 // AutoNumber, else the platform file handle; 0 on failure, and for a number that is neither
-// AutoNumber nor 0 to MaxTableNumber. On success the file becomes current; on failure no file is.
+// AutoNumber nor 0 to HighestTableNumber. On success the file becomes current; on failure no file is.
 ObjectNumber OpenTextFile(ObjectNumber number, const std::string& fileName);
 // Open an existing file for reading only, for a file that can't be opened for writing.
 ObjectNumber OpenTextFileToRead(ObjectNumber number, const std::string& fileName);

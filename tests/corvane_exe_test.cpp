@@ -162,6 +162,14 @@ TEST_F(CorvaneExeTest, WithoutASettingsFileOneIsCreatedEmptyAndFilledAtTheEnd) {
     EXPECT_EQ(ThreeLines(Game, Game, "T3Gamesys.t3u"), ReadBytes(Settings));
 }
 
+TEST_F(CorvaneExeTest, ADriveRootInstallationIsSelectedAgainAtTheNextStart) {
+    RemoveSettings();
+    SetGameValue("ION_ROOT", WithZero("C:"));
+    EXPECT_EQ(0u, Run("/setgame"));
+    EXPECT_EQ(WithZero("C:"), GameValue("ION_ROOT"));
+    EXPECT_EQ(ThreeLines("C:\\", "C:\\", "T3Gamesys.t3u"), ReadBytes(Settings));
+}
+
 TEST_F(CorvaneExeTest, EmptyLinesKeepTheRegistrysFolderAndExtraLinesGo) {
     SetGameValue("ION_ROOT", WithZero(Root + "Editor"));
     WriteBytes(Settings, "\n" + Game + "\nMine.t3u\nfourth line\n");

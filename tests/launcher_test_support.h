@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <map>
 #include <string>
+#include "launcher/registry.h"
 #include "platform/handles.h"
 #include "tests/test_support.h"
 
@@ -31,14 +32,12 @@ inline void MakeFolders(const std::string& folder) {
     CreateDirectoryA(folder.c_str(), nullptr);
 }
 
-inline const char* TestGameKey = "Software\\Ion Storm\\Thief - Deadly Shadows";
-
-inline void DeleteGameKey() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, TestGameKey); }
+inline void DeleteGameKey() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, GameKey); }
 
 // Stores the bytes as they are, with no terminating zero of their own.
 inline void SetGameValue(const std::string& name, const std::string& data, DWORD type = REG_SZ) {
     OwnedKey key;
-    RegCreateKeyA(HKEY_LOCAL_MACHINE, TestGameKey, key.Put());
+    RegCreateKeyA(HKEY_LOCAL_MACHINE, GameKey, key.Put());
     RegSetValueExA(key.Get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
                    static_cast<DWORD>(data.size()));
 }
@@ -50,7 +49,7 @@ inline std::string WithZero(const std::string& text) { return std::string(text.c
 inline std::string GameValue(const std::string& name) {
     OwnedKey key;
     DWORD type = 0, size = 0;
-    RegOpenKeyExA(HKEY_LOCAL_MACHINE, TestGameKey, 0, KEY_READ, key.Put());
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, GameKey, 0, KEY_READ, key.Put());
     if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) || type != REG_SZ)
         return "(not REG_SZ)";
     std::string data(size, '\0');

@@ -95,8 +95,13 @@ std::vector<ToolkitEvent> DrainEvents(DWORD quietMs) {
     // A thread timer keeps WaitEvent from blocking for good once the queue is empty.
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, nullptr);
     std::vector<ToolkitEvent> events;
-    DWORD quietSince = GetTickCount();
+    const DWORD start = GetTickCount();
+    DWORD quietSince = start;
     while (GetTickCount() - quietSince < quietMs) {
+        if (GetTickCount() - start > 5000) {
+            ADD_FAILURE() << "events kept coming for 5 s";
+            break;
+        }
         const int code = WaitEvent();
         if (code == WM_TIMER) continue;
         events.push_back({code, EventControlNumber(), EventSubtype()});

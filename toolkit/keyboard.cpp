@@ -86,6 +86,8 @@ HACCEL FindShortcutTable(HWND activeWindow) {
 
 void FocusNextControl() {
     const HWND active = GetActiveWindow();
+    // Without one, the walk would be over every top-level window of the desktop.
+    if (!active) return;
     ForwardWalk walk{CurrentControl(active), false};
     EnumChildWindows(active, VisitForward, reinterpret_cast<LPARAM>(&walk));
     // The current control was the last tab stop: wrap round to the first.
@@ -94,6 +96,7 @@ void FocusNextControl() {
 
 void FocusPreviousControl() {
     const HWND active = GetActiveWindow();
+    if (!active) return;
     BackwardWalk walk{CurrentControl(active), nullptr, false};
     EnumChildWindows(active, VisitBackward, reinterpret_cast<LPARAM>(&walk));
     // No earlier tab stop: the last one takes the focus.

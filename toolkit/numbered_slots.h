@@ -9,9 +9,6 @@
 template <typename Slot>
 class NumberedSlots {
 public:
-    // Numbers past this are refused rather than grown into a table of that size.
-    static constexpr ObjectNumber HighestNumber = 0xFFFF;
-
     explicit NumberedSlots(ObjectNumber firstBound) : bound_(firstBound), table_(firstBound + 2) {}
 
     ObjectNumber Bound() const { return bound_; }
@@ -27,7 +24,7 @@ public:
     // The table slot of a number, growing the table to the number plus 30 when it reaches the
     // bound; null for a number the table does not take. A deque keeps every slot in place.
     Slot* TableSlot(ObjectNumber number) {
-        if (number < 0 || number > HighestNumber) return nullptr;
+        if (number < 0 || number > HighestTableNumber) return nullptr;
         if (number >= bound_) {
             bound_ = number + 30;
             table_.resize(bound_ + 2);

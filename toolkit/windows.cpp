@@ -11,8 +11,6 @@ namespace {
 
 struct WindowSlot {
     HWND handle = nullptr;  // null: the slot is free
-    int shortcutCount = 0;
-    std::vector<ACCEL> shortcuts;
     OwnedAccelerators shortcutTable;
 };
 
@@ -22,8 +20,6 @@ struct WindowState {
     std::string className;                 // of the window being opened or closed
     int currentEvent = 0;
     int deferredEvent = 0;
-    HWND deferredWindow = nullptr;
-    HWND eventWindow = nullptr;
     int eventControl = 0;
     int eventSubtype = 0;
     HWND lastWindowHandle = nullptr;
@@ -86,12 +82,6 @@ POINT CentreOnActiveAt(int outerWidth, int outerHeight) {
     return {std::max(x, 0), std::max(y, 0)};
 }
 
-void BuildShortcuts(WindowSlot& slot) {
-    slot.shortcuts = WindowShortcuts();
-    slot.shortcutCount = static_cast<int>(slot.shortcuts.size());
-    slot.shortcutTable = BuildShortcutTable(slot.shortcuts);
-}
-
 LRESULT OnCommand(HWND window, WPARAM first, LPARAM second) {
     if (second != 0) {
         state.currentEvent = ControlEvent;
@@ -106,9 +96,37 @@ LRESULT OnCommand(HWND window, WPARAM first, LPARAM second) {
     return 0;
 }
 
-void Defer(int event, HWND window) {
+// One slot: a later size or activation replaces one not yet returned.
+void Defer(int event) {
     state.deferredEvent = event;
-    state.deferredWindow = window;
+}
+
+LRESULT CALLBACK ToolkitWindowProcedure(HWND window, UINT message, WPARAM first, LPARAM second) {
+    switch (message) {
+    case ControlNotifyMessage:
+        state.currentEvent = ControlEvent;
+        state.eventControl = static_cast<int>(first);
+        state.eventSubtype = static_cast<int>(second);
+        return second;
+    case WM_COMMAND:
+        return OnCommand(window, first, second);
+    case WM_MOVE:
+        state.currentEvent = MoveEvent;
+        return 0;
+    case WM_CLOSE:
+        // The logic decides whether the window goes.
+        state.currentEvent = CloseEvent;
+        return 0;
+    case WM_SIZE:
+        if (first != SIZE_MINIMIZED) Defer(SizeEvent);
+        return 0;
+    case WM_ACTIVATE:
+        // Answered here, so activation leaves the focus where it is.
+        if (LOWORD(first) != WA_INACTIVE) Defer(ActivateEvent);
+        return 1;
+    default:
+        return DefWindowProcA(window, message, first, second);
+    }
 }
 
 }  // namespace
@@ -155,7 +173,7 @@ ObjectNumber OpenAppWindow(ObjectNumber number, int x, int y, int width, int hei
     slot->handle = window;
     state.lastWindowHandle = window;
     if (placement.maximise) ShowWindow(window, SW_MAXIMIZE);
-    BuildShortcuts(*slot);
+    slot->shortcutTable = BuildShortcutTable(WindowShortcuts());
     return automatic ? number : reinterpret_cast<ObjectNumber>(window);
 }
 
@@ -180,39 +198,10 @@ void SetWindowTitle(ObjectNumber number, const std::string& title) {
     if (const HWND window = WindowHandle(number)) SetWindowTextA(window, title.c_str());
 }
 
-LRESULT CALLBACK ToolkitWindowProcedure(HWND window, UINT message, WPARAM first, LPARAM second) {
-    state.eventWindow = window;
-    switch (message) {
-    case ControlNotifyMessage:
-        state.currentEvent = ControlEvent;
-        state.eventControl = static_cast<int>(first);
-        state.eventSubtype = static_cast<int>(second);
-        return second;
-    case WM_COMMAND:
-        return OnCommand(window, first, second);
-    case WM_MOVE:
-        state.currentEvent = MoveEvent;
-        return 0;
-    case WM_CLOSE:
-        // The logic decides whether the window goes.
-        state.currentEvent = CloseEvent;
-        return 0;
-    case WM_SIZE:
-        if (first != SIZE_MINIMIZED) Defer(SizeEvent, window);
-        return 0;
-    case WM_ACTIVATE:
-        // Answered here, so activation leaves the focus where it is.
-        if (LOWORD(first) != WA_INACTIVE) Defer(ActivateEvent, window);
-        return 1;
-    default:
-        return DefWindowProcA(window, message, first, second);
-    }
-}
 
 int WaitEvent() {
     state.eventSubtype = -1;
     if (state.deferredEvent != 0) {
-        state.eventWindow = state.deferredWindow;
         const int event = state.deferredEvent;
         state.deferredEvent = 0;
         state.currentEvent = 0;
@@ -263,7 +252,7 @@ void CloseAllWindows() {
     while (!state.slots.Automatic().empty()) {
         const ObjectNumber newest = NumberedSlots<WindowSlot>::Identifier(state.slots.Automatic().front());
         CloseAppWindow(newest);
-        state.slots.Release(newest);  // already gone, unless its window was destroyed behind our back
+        state.slots.Release(newest);  // a no-op after the close; it only makes sure the loop ends
     }
     for (ObjectNumber number = state.slots.Bound() - 1; number >= 0; --number) CloseAppWindow(number);
 }

@@ -41,5 +41,3 @@ void CloseAllWindows();
 HWND WindowHandle(ObjectNumber number);
 // The keyboard shortcut table of the toolkit window with this handle, or null.
 HACCEL WindowShortcutTable(HWND window);
-
-LRESULT CALLBACK ToolkitWindowProcedure(HWND window, UINT message, WPARAM first, LPARAM second);
