@@ -45,8 +45,7 @@ TEST_F(ControlsTest, OneClickGivesExactlyOneControlEventWithSubtypeZero) {
     const HWND button = reinterpret_cast<HWND>(AddButton(9, 20, 20, 120, 30, "Press"));
     ASSERT_TRUE(button);
     DrainEvents();
-    // The button's own click handling: press and release, then its notification.
-    PostMessageA(button, BM_CLICK, 0, 0);
+    ClickAt(button, 30, 10);
     const std::vector<ToolkitEvent> events = DrainEvents();
     EXPECT_EQ(1, CountControlEvents(events, 9, 0));
     int controlEvents = 0;

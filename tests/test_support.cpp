@@ -91,6 +91,9 @@ void ClickAt(HWND window, int x, int y) {
     SendInput(2, inputs, sizeof(INPUT));
 }
 
+// WM_SYSTIMER, which the headers do not name.
+constexpr int SystemTimerMessage = 0x118;
+
 std::vector<ToolkitEvent> DrainEvents(DWORD quietMs) {
     // A thread timer keeps WaitEvent from blocking for good once the queue is empty.
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, nullptr);
@@ -103,7 +106,9 @@ std::vector<ToolkitEvent> DrainEvents(DWORD quietMs) {
             break;
         }
         const int code = WaitEvent();
-        if (code == WM_TIMER) continue;
+        // Timer ticks (ours, and the system's for hot-tracking while the pointer rests on a
+        // control) and pointer moves are no events of the test's.
+        if (code == WM_TIMER || code == SystemTimerMessage || code == WM_MOUSEMOVE) continue;
         events.push_back({code, EventControlNumber(), EventSubtype()});
         quietSince = GetTickCount();
     }
