@@ -4,13 +4,19 @@ source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
 corvane_xvfb=
 corvane_end_session() {
-  wineserver -k 2>/dev/null || true
-  [ -n "$corvane_xvfb" ] && kill "$corvane_xvfb" 2>/dev/null
+  # Only a session on a display of its own ends the prefix's programs: on a person's desktop the
+  # game that Corvane started goes on after Corvane.
+  if [ -n "$corvane_xvfb" ]; then
+    wineserver -k 2>/dev/null || true
+    kill "$corvane_xvfb" 2>/dev/null
+  fi
   return 0
 }
 trap corvane_end_session EXIT
 
-if [ -z "${DISPLAY:-}" ]; then
+# The tests always get a virtual display of their own: their key presses and clicks must never
+# reach a person's desktop. Anything else uses the display it has, if any.
+if [ -z "${DISPLAY:-}" ] || [ -n "${CORVANE_TEST_PREFIX:-}" ]; then
   for n in $(seq 90 140); do
     [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
     Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
@@ -41,7 +47,9 @@ if [ -n "${CORVANE_TEST_PREFIX:-}" ]; then
   ln -sfn "$BUILD_DIR/drive-t" "$WINEPREFIX/dosdevices/t:"
 fi
 # One server for the whole session: each program then starts in a tenth of a second.
-wineserver -p </dev/null >/dev/null 2>&1
+if [ -n "$corvane_xvfb" ]; then
+  wineserver -p </dev/null >/dev/null 2>&1
+fi
 # Start the prefix's services now, detached from our output and after the drives are in place:
 # started by the first program, they would inherit its output pipe and hold it open, and whoever
 # reads that pipe (ctest) would wait for its timeout.
