@@ -71,9 +71,10 @@ void OnTreeNotify(const NMHDR& header) {
     if (!record) return;
     if (header.code == TVN_ITEMEXPANDINGA) {
         OnItemExpanding(*record, reinterpret_cast<const NMTREEVIEWA&>(header));
-    } else {
-        ReportTreeNotification(*record, header.code);
+        return;
     }
+    if (header.code == TVN_SELCHANGEDA) OnSelectionChanged(*record, reinterpret_cast<const NMTREEVIEWA&>(header));
+    ReportTreeNotification(*record, header.code);
 }
 
 LRESULT CALLBACK ContainerProcedure(HWND container, UINT message, WPARAM first, LPARAM second) {
@@ -127,6 +128,8 @@ bool SetUpLibrary() {
     FindDocuments();
     FindComputer();
     state.operations.destroy = DestroyTree;
+    state.operations.getState = UserChangedSelection;
+    state.operations.setState = SetUserChangedSelection;
     state.operations.getText = SelectedPath;
     state.operations.setText = SelectPath;
     state.initialized = true;

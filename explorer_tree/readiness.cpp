@@ -84,16 +84,27 @@ void OpenNotReadyDialog(TreeRecord& record, int drive) {
     if (dialog) ShowWindow(dialog, SW_SHOWNORMAL);
 }
 
+bool OnDrive(const std::string& path, DWORD units) {
+    return path.size() >= 3 && path[0] >= 'A' && path[0] <= 'Z' && (units >> (path[0] - 'A') & 1);
+}
+
 // Both a new medium and a removed one make the drive's listing stale: it is dropped, and the
 // next expansion lists the drive afresh (a listing kept under a cleared mark would be doubled).
-void ResetDriveItems(const TreeRecord& record, DWORD units) {
+// The tree's folder on that drive is then shown again where it can be.
+void ResetDriveItems(TreeRecord& record, DWORD units) {
     const HWND tree = record.window;
+    const ProgrammaticSelection programmatic(record);
     for (HTREEITEM child = FirstChild(tree, record.computerItem); child; child = NextSibling(tree, child)) {
         const int kind = ItemKind(ItemParameter(tree, child));
         if (!IsDriveKind(kind) || !(units >> kind & 1)) continue;
         SendMessageA(tree, TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET, reinterpret_cast<LPARAM>(child));
         RefreshDriveItem(tree, child, kind);
     }
+    if (!OnDrive(record.folder, units)) return;
+    record.quietProbe = true;
+    // A folder that has gone with its medium is no choice of the user's: the settings keep theirs.
+    if (!ShowFolder(record, record.folder)) record.changedByUser = false;
+    record.quietProbe = false;
 }
 
 void OnDeviceChange(WPARAM event, LPARAM data) {
@@ -142,7 +153,8 @@ void HookTopLevelWindow(HWND window) {
 
 bool DriveReadyForListing(TreeRecord& record, int drive, const std::string& root) {
     if (AskReadiness(root) != ERROR_NOT_READY || (record.flags & QuietNotReady)) return true;
-    OpenNotReadyDialog(record, drive);
+    // Walking back after a media change is no request of the user's to be answered with a dialog.
+    if (!record.quietProbe) OpenNotReadyDialog(record, drive);
     return false;
 }
 

@@ -73,23 +73,23 @@ void Expand(HWND tree, HTREEITEM item) {
     SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
 }
 
-void WalkTo(const TreeRecord& record, const std::string& target) {
-    if (!IsWalkable(target)) return;
+// The item of the target's folder, expanded and so listed on the way; null when a step fails.
+HTREEITEM WalkTo(const TreeRecord& record, const std::string& target) {
+    if (!IsWalkable(target)) return nullptr;
     const HWND tree = record.window;
     const int drive = target[0] - 'A';
     HTREEITEM current = FindChild(tree, record.computerItem, [&](HTREEITEM child) {
         return ItemKind(ItemParameter(tree, child)) == drive;
     });
-    if (!current) return;
+    if (!current) return nullptr;
     Expand(tree, current);
     // The folder names after the drive's root; two backslashes in a row end them.
     for (const std::string& component : SplitList(target.substr(3), '\\')) {
         current = FindFolderItem(tree, current, component);
-        if (!current) return;
+        if (!current) return nullptr;
         Expand(tree, current);
     }
-    SendMessageA(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(current));
-    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(current));
+    return current;
 }
 
 }  // namespace
@@ -126,9 +126,37 @@ void SelectPath(HWND treeView, const std::string& text) {
     TreeRecord* record = FindTree(treeView);
     if (!record) return;
     CloseNotReadyDialog(*record);
+    const ProgrammaticSelection programmatic(*record);
+    record->changedByUser = false;
     const SelectionRequest request = ReadSelectionText(*record, text);
     if (request.rebuild) BuildRoots(*record);
-    if (!request.target.empty()) WalkTo(*record, request.target);
+    ShowFolder(*record, request.target);
+}
+
+bool ShowFolder(TreeRecord& record, const std::string& folder) {
+    const ProgrammaticSelection programmatic(record);
+    record.folder = folder;
+    // A folder that can't be shown must not leave an earlier one selected in its place: the
+    // launcher would activate and save that one.
+    const HTREEITEM item = WalkTo(record, folder);
+    if (item) SendMessageA(record.window, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+    SendMessageA(record.window, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    return item != nullptr;
+}
+
+int UserChangedSelection(HWND treeView) {
+    const TreeRecord* record = FindTree(treeView);
+    return record && record->changedByUser ? 1 : 0;
+}
+
+void SetUserChangedSelection(HWND treeView, int value) {
+    if (TreeRecord* record = FindTree(treeView)) record->changedByUser = value != 0;
+}
+
+void OnSelectionChanged(TreeRecord& record, const NMTREEVIEWA& change) {
+    if (record.programmatic > 0) return;
+    record.changedByUser = true;
+    record.folder = change.itemNew.hItem ? ItemPath(record, change.itemNew.hItem) : std::string();
 }
 
 void ReportTreeNotification(const TreeRecord& record, UINT notification) {

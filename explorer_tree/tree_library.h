@@ -38,6 +38,22 @@ struct TreeRecord {
     HWND notReadyDialog = nullptr;  // at most one per tree
     int dialogDrive = 0;
     OwnedIcon dialogIcon;           // shown in the open dialog
+    std::string folder;             // what the tree is to show: the path last asked for or chosen
+    bool changedByUser = false;     // the user chose an item since the program last set the text
+    int programmatic = 0;           // above 0 while the program itself moves the selection
+    bool quietProbe = false;        // walking back after a media change: no not-ready dialog
+};
+
+// While it lives, selection changes are the program's own, not the user's choice.
+class ProgrammaticSelection {
+public:
+    explicit ProgrammaticSelection(TreeRecord& record) : record_(record) { ++record_.programmatic; }
+    ~ProgrammaticSelection() { --record_.programmatic; }
+    ProgrammaticSelection(const ProgrammaticSelection&) = delete;
+    ProgrammaticSelection& operator=(const ProgrammaticSelection&) = delete;
+
+private:
+    TreeRecord& record_;
 };
 
 struct IconCacheEntry {
@@ -86,6 +102,12 @@ std::size_t IconCacheSize();
 std::string ItemPath(const TreeRecord& record, HTREEITEM item);
 std::string SelectedPath(HWND treeView);
 void SelectPath(HWND treeView, const std::string& text);
+// Expands the tree down to the folder and selects it; selects nothing when that can't be done.
+bool ShowFolder(TreeRecord& record, const std::string& folder);
+// The tree's state: 1 when the user chose an item since the program last set its text.
+int UserChangedSelection(HWND treeView);
+void SetUserChangedSelection(HWND treeView, int value);
+void OnSelectionChanged(TreeRecord& record, const NMTREEVIEWA& change);
 void ReportTreeNotification(const TreeRecord& record, UINT notification);
 
 // readiness.cpp

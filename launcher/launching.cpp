@@ -2,6 +2,7 @@
 #include "launcher/launching.h"
 
 #include <string>
+#include "launcher/failures.h"
 #include "launcher/main_window.h"
 #include "platform/handles.h"
 #include "platform/program.h"
@@ -14,9 +15,12 @@ namespace {
 bool StartInstallation(ObjectNumber tree, const std::string& parameters) {
     const std::string folder = GetControlText(tree);
     const std::intptr_t started = StartProgram(folder + "\\System\\T3.exe", parameters, folder + "\\System");
+    if (started == 0)
+        return ReportFailure("Corvane could not start " + folder + "System\\T3.exe.\n\n" +
+                             SystemErrorText(GetLastError()));
     // The launcher never waits for or tracks the game: its process handle is closed at once.
-    if (started != 0 && started != 1) OwnedHandle closed(reinterpret_cast<HANDLE>(started));
-    return started != 0;
+    if (started != 1) OwnedHandle closed(reinterpret_cast<HANDLE>(started));
+    return true;
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // Corvane's entry: the start-up order, the window's life and the exit.
 #include <windows.h>
+#include <new>
+#include "launcher/failures.h"
 #include "launcher/main_window.h"
 #include "launcher/settings.h"
 #include "launcher/switches.h"
@@ -17,11 +19,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         CloseAllWindows();
         ExitProcess(1);
     }
-    AppendTitleSuffix();
-    // Settings come first, so a switch acts on the loaded folders and gamesys name.
-    LoadSettings();
-    HandleCommandLine();
-    RunEventLoop();
-    SaveSettings();
-    EndProgram();
+    try {
+        AppendTitleSuffix();
+        // Settings come first, so a switch acts on the loaded folders and gamesys name.
+        LoadSettings();
+        HandleCommandLine();
+        ShowLoadedFolder(EditorTree);
+        ShowLoadedFolder(GameTree);
+        RunEventLoop();
+        EndProgram(SaveSettings() ? 0 : 1);
+    } catch (const std::bad_alloc&) {
+        // Whatever was under way stops here, before anything is saved.
+        ReportFailure("Corvane ran out of memory and has to stop.");
+        EndProgram(1);
+    }
 }

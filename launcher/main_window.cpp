@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <string>
 #include "explorer_tree/explorer_tree.h"
+#include "launcher/failures.h"
 #include "launcher/launching.h"
 #include "launcher/registry.h"
 #include "platform/modal_boxes.h"
@@ -50,20 +51,15 @@ const ControlPlace mainControls[] = {
     {ActivateEditorButton, AddButton, 0, 177, 189, 22, "Activate Editor"},
 };
 
-void LaunchEditor() {
-    ActivateEditor();
-    StartEditor();
-}
+// The registry points at the installation before it starts; with no folder, neither happens.
+bool LaunchEditor() { return ActivateEditor() && StartEditor(); }
 
-void LaunchGame() {
-    ActivateGame();
-    StartGame();
-}
+bool LaunchGame() { return ActivateGame() && StartGame(); }
 
 struct ButtonAction {
     ObjectNumber control;
     bool plainClickOnly;  // act only on subtype 0, a click or the button's keyboard activation
-    void (*action)();
+    bool (*action)();
 };
 
 const ButtonAction dispatchTable[] = {
@@ -77,7 +73,7 @@ const ButtonAction dispatchTable[] = {
 void DispatchControlEvent(int control) {
     for (const ButtonAction& entry : dispatchTable) {
         if (entry.control != control) continue;
-        if (!entry.plainClickOnly || EventSubtype() == 0) entry.action();
+        if (!entry.plainClickOnly || EventSubtype() == 0) Guarded(entry.action);
         return;
     }
 }
@@ -106,13 +102,17 @@ void RunEventLoop() {
     } while (state.lastEvent != CloseEvent);
 }
 
-void ChooseGamesysFile() {
+bool ChooseGamesysFile() {
     state.chosenFile = ChooseFile("Choose the gamesys file...", "T3Gamesys.t3u", "T3U Files|*.t3u", 0);
-    if (!state.chosenFile.empty()) SetControlText(GamesysField, FileNamePart(state.chosenFile));
+    if (state.chosenFile.empty()) return true;
+    SetControlText(GamesysField, FileNamePart(state.chosenFile));
+    // The player's choice, to be saved like a typed name.
+    SetControlState(GamesysField, 1);
+    return true;
 }
 
-void EndProgram() {
+void EndProgram(int exitCode) {
     CloseAllWindows();
     CloseAllTextFiles();
-    ExitProcess(0);
+    ExitProcess(exitCode);
 }

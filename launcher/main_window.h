@@ -24,7 +24,8 @@ bool BuildMainWindow();
 void AppendTitleSuffix();
 // Waits for events and dispatches the button clicks until the window is asked to close.
 void RunEventLoop();
-// The Browse button's action.
-void ChooseGamesysFile();
-// The common exit: closes every window and file and ends the process with exit code 0.
-[[noreturn]] void EndProgram();
+// The Browse button's action; a cancelled chooser changes nothing.
+bool ChooseGamesysFile();
+// The common exit: closes every window and file and ends the process: exit code 0 when the last
+// thing done worked, 1 when it failed.
+[[noreturn]] void EndProgram(int exitCode);

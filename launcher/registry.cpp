@@ -3,8 +3,11 @@
 
 #include <algorithm>
 #include <array>
+#include "launcher/failures.h"
 #include "launcher/main_window.h"
+#include "launcher/settings.h"
 #include "platform/handles.h"
+#include "platform/modal_boxes.h"
 #include "toolkit/controls.h"
 
 namespace {
@@ -12,13 +15,47 @@ namespace {
 constexpr const char* OpeningError = "Error Opening Key";
 constexpr const char* ReadingError = "Error Reading Key";
 
+struct InstallationNames {
+    const char* folder;  // as the messages name it
+    const char* tree;    // the caption above its tree
+};
+
+InstallationNames NamesOf(ObjectNumber tree) {
+    return tree == GameTree ? InstallationNames{"Thief 3", "Thief 3 Path"} : InstallationNames{"editor", "Editor Path"};
+}
+
+// Says what Corvane looked for, unless the player has since chosen in the tree himself.
+bool ReportMissingFolder(ObjectNumber tree) {
+    const InstallationNames names = NamesOf(tree);
+    const std::string wanted = GetControlState(tree) ? std::string() : LoadedFolderText(tree);
+    const std::string advice = std::string("\n\nChoose the folder in the ") + names.tree + " tree.";
+    if (wanted.empty()) return ReportFailure(std::string("No ") + names.folder + " folder is chosen." + advice);
+    return ReportFailure(std::string("The ") + names.folder + " folder was not found:\n" + wanted + advice);
+}
+
+bool ReportUnusableGamesys(const std::string& gamesys) {
+    const std::string advice = "\n\nType the name of a file in the installation's System folder, such as "
+                               "T3Gamesys.t3u, or choose one with Browse.";
+    if (gamesys.empty()) return ReportFailure("No gamesys file is named." + advice);
+    return ReportFailure("The gamesys name is not a file name: " + gamesys + advice);
+}
+
+bool WriteGameValue(const char* name, const std::string& text) {
+    const int status = WriteRegistryText(HKEY_LOCAL_MACHINE, GameKey, name, text);
+    if (status == 2) return true;
+    const char* why = status == 0 ? "The key could not be opened or created." : "The value could not be written.";
+    return ReportFailure(std::string("Corvane could not write ") + name + " under HKEY_LOCAL_MACHINE\\" + GameKey +
+                         ".\n\n" + why);
+}
+
 // The folder of a tree (its text ends with a backslash) and the gamesys name in its System folder.
-void Activate(ObjectNumber tree) {
+bool Activate(ObjectNumber tree) {
     const std::string folder = GetControlText(tree);
-    const std::string root = folder.empty() ? folder : folder.substr(0, folder.size() - 1);
-    WriteRegistryText(HKEY_LOCAL_MACHINE, GameKey, IonRootValue, root);
-    WriteRegistryText(HKEY_LOCAL_MACHINE, GameKey, GamesysValue,
-                      folder + "System\\" + GetControlText(GamesysField));
+    if (folder.empty()) return ReportMissingFolder(tree);
+    const std::string gamesys = GetControlText(GamesysField);
+    if (!IsPlainFileName(gamesys)) return ReportUnusableGamesys(gamesys);
+    return WriteGameValue(IonRootValue, folder.substr(0, folder.size() - 1)) &&
+           WriteGameValue(GamesysValue, folder + "System\\" + gamesys);
 }
 
 }  // namespace
@@ -50,6 +87,10 @@ int WriteRegistryText(HKEY root, const std::string& keyPath, const std::string& 
     return 2;
 }
 
-void ActivateGame() { Activate(GameTree); }
+bool IsRegistryErrorText(const std::string& text) {
+    return text == OpeningError || text == ReadingError;
+}
 
-void ActivateEditor() { Activate(EditorTree); }
+bool ActivateGame() { return Activate(GameTree); }
+
+bool ActivateEditor() { return Activate(EditorTree); }

@@ -13,10 +13,14 @@ constexpr const char* GamesysValue = "GameSysModder";
 
 // The value's text, or "Error Opening Key" / "Error Reading Key".
 std::string ReadRegistryText(HKEY root, const std::string& keyPath, const std::string& valueName);
+// Whether a text that ReadRegistryText gave is one of its two error texts.
+bool IsRegistryErrorText(const std::string& text);
 // 0: the key could neither be opened nor created; 1: opened, value not written; 2: written.
 int WriteRegistryText(HKEY root, const std::string& keyPath, const std::string& valueName,
                       const std::string& text);
 
-// Point the registry at the game's (GameTree) or the editor's (EditorTree) installation.
-void ActivateGame();
-void ActivateEditor();
+// Point the registry at the game's (GameTree) or the editor's (EditorTree) installation. With no
+// folder in the tree, or no usable gamesys name, nothing is written; that and a failed write are
+// reported, and the result is then false.
+bool ActivateGame();
+bool ActivateEditor();

@@ -1,7 +1,10 @@
 // The command-line switches: activate, launch or change one setting without the window.
 #include "launcher/switches.h"
 
+#include <algorithm>
+#include <optional>
 #include <string>
+#include "launcher/failures.h"
 #include "launcher/launching.h"
 #include "launcher/main_window.h"
 #include "launcher/registry.h"
@@ -12,45 +15,53 @@
 
 namespace {
 
-void ResetToGame() {
-    ActivateGame();
-    SaveSettings();
+// Each switch waits only for the drive of the folder it acts on: the other tree stays unwalked.
+bool ResetToGame() {
+    ShowLoadedFolder(GameTree);
+    return ActivateGame() && SaveSettings();
 }
 
-void SetEditor() {
-    ActivateEditor();
-    SaveSettings();
+bool SetEditor() {
+    ShowLoadedFolder(EditorTree);
+    return ActivateEditor() && SaveSettings();
 }
 
 // The settings are written before the start, so they hold what was launched even if the
 // start fails.
-void RunGame() {
-    ResetToGame();
-    StartGame();
+bool RunGame() { return ResetToGame() && StartGame(); }
+
+bool RunEditor() { return SetEditor() && StartEditor(); }
+
+// A typo in a shortcut must not erase a line: a path switch without a usable folder is refused.
+bool SetFolderLine(std::size_t line, const char* name) {
+    const std::optional<std::string> value = NextProgramParameter();
+    const std::string folder = FolderValue(value.value_or(""));
+    const std::string usage = std::string("\n\nGive the folder after the switch: ") + name + " \"C:\\Games\\Thief 3\\\"";
+    if (!value || value->empty()) return ReportFailure(std::string("The switch ") + name + " needs a folder." + usage);
+    if (folder.empty()) return ReportFailure("This is not a folder on a drive: " + *value + usage);
+    return SaveSettingsLine(line, folder);
 }
 
-void RunEditor() {
-    SetEditor();
-    StartEditor();
+bool SetEditorPath() { return SetFolderLine(0, "/seteditorpath"); }
+
+bool SetGamePath() { return SetFolderLine(1, "/setgamepath"); }
+
+// Only the file's name is kept, as Browse keeps it; "" stores an empty line, which brings back the
+// default name. A "?" stands for a character that the command line could not pass on.
+bool SetGamesys() {
+    const std::optional<std::string> value = NextProgramParameter();
+    const std::string usage = "\n\nGive the file's name after the switch: /setgamesys T3Gamesys.t3u";
+    if (!value) return ReportFailure("The switch /setgamesys needs a file name." + usage);
+    std::string path = *value;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    const std::string name = FileNamePart(path);
+    if (!path.empty() && !IsPlainFileName(name)) return ReportFailure("This is not a file name: " + *value + usage);
+    return SaveSettingsLine(2, name);
 }
-
-// The setting switches change one line of the file to the next parameter and nothing else: the
-// other two lines are the controls' texts as just loaded.
-void SetSettingsLine(size_t line) {
-    std::string lines[] = {GetControlText(EditorTree), GetControlText(GameTree), GetControlText(GamesysField)};
-    lines[line] = NextProgramParameter();
-    WriteSettingsFile(lines[0], lines[1], lines[2]);
-}
-
-void SetEditorPath() { SetSettingsLine(0); }
-
-void SetGamePath() { SetSettingsLine(1); }
-
-void SetGamesys() { SetSettingsLine(2); }
 
 struct Switch {
     const char* name;
-    void (*action)();
+    bool (*action)();
 };
 
 // Matched exactly, with case: "/Reset" is unknown.
@@ -68,12 +79,10 @@ const Switch switches[] = {
 }  // namespace
 
 void HandleCommandLine() {
-    const std::string parameter = NextProgramParameter();
+    const std::string parameter = NextProgramParameter().value_or("");
     if (parameter.empty()) return;
     for (const Switch& known : switches) {
-        if (parameter != known.name) continue;
-        known.action();
-        EndProgram();
+        if (parameter == known.name) EndProgram(Guarded(known.action) ? 0 : 1);
     }
-    ShowMessage("Error", "Unknown command line parameter: " + parameter);
+    ReportFailure("Unknown command line parameter: " + parameter);
 }

@@ -38,22 +38,27 @@ std::string DefaultWorkingFolder(const std::string& program) {
     return program.substr(0, backslash + 1);
 }
 
-}  // namespace
-
-std::string ProgramParameter(const std::string& commandLine, int index) {
+// Spaces after the last parameter read like the end of the line.
+std::optional<std::string> FindParameter(const std::string& commandLine, int index) {
     size_t position = 0;
     for (int number = -1; number <= index; ++number) {
         position = commandLine.find_first_not_of(' ', position);
-        if (position == std::string::npos) return {};
+        if (position == std::string::npos) return std::nullopt;
         const Token token = TokenAt(commandLine, position);
         if (number == index) return commandLine.substr(token.begin, token.end - token.begin);
         position = token.next;
     }
-    return {};
+    return std::nullopt;
 }
 
-std::string NextProgramParameter() {
-    return ProgramParameter(GetCommandLineA(), state.parameterCounter++);
+}  // namespace
+
+std::string ProgramParameter(const std::string& commandLine, int index) {
+    return FindParameter(commandLine, index).value_or("");
+}
+
+std::optional<std::string> NextProgramParameter() {
+    return FindParameter(GetCommandLineA(), state.parameterCounter++);
 }
 
 std::intptr_t StartProgram(const std::string& program, const std::string& parameters,
@@ -62,7 +67,7 @@ std::intptr_t StartProgram(const std::string& program, const std::string& parame
     const std::string folder = workingFolder.empty() ? DefaultWorkingFolder(program) : workingFolder;
     SHELLEXECUTEINFOA request{};
     request.cbSize = sizeof request;
-    request.fMask = SEE_MASK_NOCLOSEPROCESS;
+    request.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     request.lpVerb = "Open";
     request.lpFile = program.c_str();
     request.lpParameters = parameters.c_str();

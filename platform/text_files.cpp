@@ -15,6 +15,9 @@ constexpr ObjectNumber BoundStep = 10;
 // dozen, and the position is set back to just after the line end either way.
 constexpr DWORD FirstChunk = 256;
 constexpr DWORD LargestChunk = 64 * 1024;
+// A longer line is cut here and the rest of it skipped: no value of a settings file comes near
+// it, and a line without end must not take all the memory there is.
+constexpr std::size_t LongestLine = 64 * 1024;
 
 struct TextFilesState {
     std::vector<OwnedFile> table;   // slots 0 to the bound; an invalid owner is an empty slot
@@ -108,6 +111,47 @@ DWORD WriteBytes(const char* bytes, DWORD count) {
     return written;
 }
 
+// A file name's folder with its separator, or "." for a bare name.
+std::string FolderOf(const std::string& fileName) {
+    const std::size_t separator = fileName.find_last_of("\\/");
+    return separator == std::string::npos ? "." : fileName.substr(0, separator + 1);
+}
+
+bool WriteWholeFile(const std::string& fileName, const std::vector<std::string>& lines) {
+    const ObjectNumber file = CreateTextFile(AutoNumber, fileName);
+    if (!file) return false;
+    bool complete = true;
+    for (const std::string& line : lines) {
+        // A short write without an error of its own is a full disk.
+        SetLastError(ERROR_SUCCESS);
+        if (WriteTextLine(line) != static_cast<int>(line.size() + 2)) {
+            if (GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_DISK_FULL);
+            complete = false;
+            break;
+        }
+    }
+    complete = complete && FlushFileBuffers(state.current);
+    const DWORD error = GetLastError();
+    CloseTextFile(file);
+    SetLastError(error);
+    return complete;
+}
+
+// A read-only file is the user's way of keeping it as it is, even though a rename could replace
+// it; a hidden or system file stays so after the replacement.
+bool MoveOver(const std::string& from, const std::string& to) {
+    const DWORD attributes = GetFileAttributesA(to.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_READONLY) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return false;
+        }
+        if (const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+            SetFileAttributesA(from.c_str(), kept);
+    }
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
 }  // namespace
 
 void InitTextFiles() {
@@ -159,26 +203,25 @@ int AtEndOfFile(ObjectNumber file) {
 std::string ReadTextLine() {
     if (!state.current) return {};
     std::string line;
-    DWORD chunk = FirstChunk;
+    std::vector<char> chunk;
+    DWORD size = FirstChunk;
     for (;;) {
-        const size_t start = line.size();
-        line.resize(start + chunk);
+        chunk.resize(size);
         DWORD got = 0;
-        if (!ReadFile(state.current, line.data() + start, chunk, &got, nullptr)) got = 0;
-        const auto first = line.begin() + start;
-        const auto last = first + got;
-        const auto stop = std::find_if(first, last, EndsLine);
+        if (!ReadFile(state.current, chunk.data(), size, &got, nullptr)) got = 0;
+        const auto last = chunk.begin() + got;
+        const auto stop = std::find_if(chunk.begin(), last, EndsLine);
+        const std::size_t room = LongestLine - line.size();
+        line.append(chunk.begin(), chunk.begin() + std::min<std::size_t>(stop - chunk.begin(), room));
         if (stop != last) {
             DWORD unread = static_cast<DWORD>(last - stop - 1);
             if (*stop == '\r') unread = UnreadAfterCarriageReturn(state.current, &*stop + 1, unread);
             StepBack(state.current, unread);
-            line.resize(stop - line.begin());
             return line;
         }
-        line.resize(start + got);
         // The end of the file, or a failed read, ends the line as well.
         if (got == 0) return line;
-        chunk = std::min(chunk * 2, LargestChunk);
+        size = std::min(size * 2, LargestChunk);
     }
 }
 
@@ -188,6 +231,17 @@ int WriteTextLine(const std::string& text) {
     if (!text.empty()) written += WriteBytes(text.data(), static_cast<DWORD>(text.size()));
     written += WriteBytes("\r\n", 2);
     return static_cast<int>(written);
+}
+
+bool ReplaceTextFile(const std::string& fileName, const std::vector<std::string>& lines) {
+    std::vector<char> temporary(MAX_PATH);
+    if (!GetTempFileNameA(FolderOf(fileName).c_str(), "cvn", 0, temporary.data())) return false;
+    const std::string temporaryName = temporary.data();
+    if (WriteWholeFile(temporaryName, lines) && MoveOver(temporaryName, fileName)) return true;
+    const DWORD error = GetLastError();
+    DeleteFileA(temporaryName.c_str());
+    SetLastError(error);
+    return false;
 }
 
 ObjectNumber TextFileBound() { return Bound(); }

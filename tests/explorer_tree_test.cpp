@@ -268,7 +268,7 @@ TEST_F(ExplorerTreeTest, TextsWithoutFinalBackslashSetPatternsAndRebuild) {
     SetControlText(1, root);
     CreateDirectoryA((root + "later").c_str(), nullptr);
     SetControlText(1, root + "later\\");
-    EXPECT_EQ(GetControlText(1), root);
+    EXPECT_EQ(GetControlText(1), "") << "a folder that can't be shown leaves nothing selected";
     SetControlText(1, root + "later\\*.*");
     EXPECT_EQ(GetControlText(1), root + "later\\");
     SetControlText(1, root + "missing\\*.*");
@@ -300,8 +300,9 @@ TEST_F(ExplorerTreeTest, StrangePathsSelectNothingAndLongPatternsAreRefused) {
     const std::string folderName = root.substr(3);
     for (const std::string& text : {root + std::string(300, 'x') + "\\", "T:\\" + std::string(5000, 'y') + "\\",
                                     std::string("\\\\server\\share\\"), "T:?" + folderName + "keep\\", missing}) {
+        SetControlText(1, root);
         SetControlText(1, text);
-        EXPECT_EQ(GetControlText(1), root) << text.substr(0, 60);
+        EXPECT_EQ(GetControlText(1), "") << text.substr(0, 60);
     }
     SetControlText(1, root + "keep\\");
     SetControlText(1, std::string(5000, 'p'));
@@ -363,19 +364,26 @@ TEST_F(ExplorerTreeTest, EmptyDriveShowsItsDialogUntilAMediumArrives) {
     EXPECT_EQ(ItemParameter(empty, drive), ('T' - 'A') | FilledMark);
 }
 
-TEST_F(ExplorerTreeTest, RemovalCollapsesTheDriveAndDropsItsListing) {
+TEST_F(ExplorerTreeTest, AMediaChangeDropsTheListingAndShowsTheFolderAgainWhereItCan) {
     const std::string root = MakeFolder({"x\\"});
     const HWND tree = AddTree(1, 0);
-    SetControlText(1, root);
+    SetControlText(1, root + "x\\");
     const HTREEITEM drive = Drive(tree, 'T');
     SetItemContent(tree, drive, {"stale", 0, 1, ItemParameter(tree, drive)});
+    CreateDirectoryA((root + "later").c_str(), nullptr);
     Broadcast(window, DBT_DEVICEREMOVECOMPLETE, DBT_DEVTYP_VOLUME, DriveT);
     EXPECT_EQ(Drive(tree, 'T'), drive);
-    EXPECT_TRUE(Children(tree, drive).empty());
-    EXPECT_FALSE(SendMessageA(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(drive), TVIS_EXPANDED));
     EXPECT_EQ(ReadItem(tree, drive).text, ShellLabel("T:\\"));
-    SetControlText(1, root + "x\\");
     EXPECT_EQ(GetControlText(1), root + "x\\");
+    EXPECT_EQ(Children(tree, ParentItem(tree, TreeView_GetSelection(tree))), (Names{"later", "x"})) << "listed afresh";
+    EXPECT_EQ(GetControlState(1), 0) << "no choice of the user's";
+
+    // A folder gone with its medium leaves nothing selected, and the user's earlier choice with it.
+    SetControlState(1, 1);
+    RemoveDirectoryA((root + "x").c_str());
+    Broadcast(window, DBT_DEVICEARRIVAL, DBT_DEVTYP_VOLUME, DriveT);
+    EXPECT_EQ(GetControlText(1), "");
+    EXPECT_EQ(GetControlState(1), 0);
 }
 
 TEST_F(ExplorerTreeTest, DialogClosesByCancelSelectionOrDestructionAndStaysAwayWhenQuiet) {

@@ -82,6 +82,7 @@ TEST_F(MainWindowTest, TabVisitsButtonsAndFieldButNeverLabelsOrTrees) {
 }
 
 TEST_F(MainWindowTest, ActivateActsOnlyOnAPlainClickAndTheLoopEndsOnClose) {
+    SetControlText(GameTree, "T:\\");
     PostButtonEvent(ActivateGameButton, BN_DOUBLECLICKED);
     PostMessageA(window, WM_CLOSE, 0, 0);
     RunEventLoop();

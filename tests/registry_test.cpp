@@ -62,19 +62,26 @@ TEST_F(RegistryTest, ReadingGivesTheTextOrAnErrorAndNeverMoreThanTheData) {
     }
 }
 
-TEST_F(RegistryTest, EachActivationWritesItsOwnTreesFolderAndTheFirstCreatesTheKey) {
+TEST_F(RegistryTest, EachActivationWritesItsOwnTreesFolderOrNothingAndSaysWhy) {
+    ErrorBoxes boxes;
     SetControlText(GameTree, "C:\\Games\\T3\\");
     SetControlText(EditorTree, "D:\\T3Edit\\");
-    ActivateEditor();
+    EXPECT_TRUE(ActivateEditor());
     ExpectActive("D:\\T3Edit", "D:\\T3Edit\\System\\Mine.t3u");
-    ActivateGame();
+    EXPECT_TRUE(ActivateGame());
     ExpectActive("C:\\Games\\T3", "C:\\Games\\T3\\System\\Mine.t3u");
     SetControlText(GameTree, "");
-    ActivateGame();
-    ExpectActive("", "System\\Mine.t3u");
+    EXPECT_FALSE(ActivateGame());
     SetControlText(GamesysField, "");
-    ActivateEditor();
-    ExpectActive("D:\\T3Edit", "D:\\T3Edit\\System\\");
+    EXPECT_FALSE(ActivateEditor());
+    SetControlText(GamesysField, "Sub\\Mine.t3u");
+    EXPECT_FALSE(ActivateEditor());
+    ExpectActive("C:\\Games\\T3", "C:\\Games\\T3\\System\\Mine.t3u");
+    const std::vector<std::string> texts = boxes.Take();
+    ASSERT_EQ(3u, texts.size());
+    EXPECT_EQ(0u, texts[0].find("No Thief 3 folder is chosen.")) << texts[0];
+    EXPECT_EQ(0u, texts[1].find("No gamesys file is named.")) << texts[1];
+    EXPECT_EQ(0u, texts[2].find("The gamesys name is not a file name: Sub\\Mine.t3u")) << texts[2];
 }
 
 TEST_F(RegistryTest, StartingRunsSystemT3WithDoubledBackslashes) {

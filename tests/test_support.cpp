@@ -2,6 +2,9 @@
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
+#include <atomic>
+#include <mutex>
+#include <thread>
 #include <vector>
 #include "toolkit/controls.h"
 #include "toolkit/windows.h"
@@ -121,4 +124,42 @@ int CountControlEvents(const std::vector<ToolkitEvent>& events, int control, int
     for (const ToolkitEvent& event : events)
         count += event.code == ControlEvent && event.control == control && event.subtype == subtype;
     return count;
+}
+
+struct ErrorBoxes::Watch {
+    std::atomic<bool> done{false};
+    std::mutex lock;
+    std::vector<std::string> texts;
+    std::thread thread;
+};
+
+ErrorBoxes::ErrorBoxes() : watch_(new Watch) {
+    watch_->thread = std::thread([watch = watch_] {
+        while (!watch->done) {
+            Sleep(20);
+            const HWND box = FindWindowA("#32770", "Error");
+            DWORD process = 0;
+            if (!box || (GetWindowThreadProcessId(box, &process), process != GetCurrentProcessId())) continue;
+            char text[2048] = "";
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            SendMessageA(box, WM_COMMAND, IDOK, 0);
+            {
+                const std::lock_guard<std::mutex> guard(watch->lock);
+                watch->texts.push_back(text);
+            }
+            // Answered once: the box may take a moment to go.
+            for (int wait = 0; wait < 100 && IsWindow(box); ++wait) Sleep(20);
+        }
+    });
+}
+
+ErrorBoxes::~ErrorBoxes() {
+    watch_->done = true;
+    watch_->thread.join();
+    delete watch_;
+}
+
+std::vector<std::string> ErrorBoxes::Take() {
+    const std::lock_guard<std::mutex> guard(watch_->lock);
+    return std::exchange(watch_->texts, {});
 }

@@ -29,6 +29,21 @@ void PressKeyWith(WORD modifier, WORD key);
 // A left click at a point of a window's client area.
 void ClickAt(HWND window, int x, int y);
 
+// Answers every "Error" box this process shows, from a thread of its own, and keeps their texts.
+class ErrorBoxes {
+public:
+    ErrorBoxes();
+    ~ErrorBoxes();
+    ErrorBoxes(const ErrorBoxes&) = delete;
+    ErrorBoxes& operator=(const ErrorBoxes&) = delete;
+    // The texts of the boxes answered so far, oldest first; the list starts afresh.
+    std::vector<std::string> Take();
+
+private:
+    struct Watch;
+    Watch* watch_;
+};
+
 // One event as the toolkit's WaitEvent gave it.
 struct ToolkitEvent {
     int code;

@@ -25,7 +25,23 @@ void SetButtonCheck(HWND button, int value) {
     SendMessageA(button, BM_SETCHECK, value, 0);
 }
 
+// A text field's state: whether the user has changed its text since the program last set it.
+int FieldModified(HWND field) {
+    return SendMessageA(field, EM_GETMODIFY, 0, 0) ? 1 : 0;
+}
+
+void SetFieldModified(HWND field, int value) {
+    SendMessageA(field, EM_SETMODIFY, value != 0, 0);
+}
+
+// Not every edit control forgets the user's changes when the program sets its text.
+void SetFieldText(HWND field, const std::string& text) {
+    SetWindowTextA(field, text.c_str());
+    SetFieldModified(field, 0);
+}
+
 const ControlOperations buttonOperations{nullptr, ButtonCheck, SetButtonCheck, nullptr, nullptr};
+const ControlOperations textFieldOperations{nullptr, FieldModified, SetFieldModified, nullptr, SetFieldText};
 const ControlOperations plainOperations{};
 
 struct StandardKind {
@@ -33,14 +49,14 @@ struct StandardKind {
     DWORD extendedStyle;
     DWORD style;
     const ControlOperations* operations;
-    bool reportsFocus;
+    bool textField;  // reports its focus and keeps whether the user changed it
 };
 
 const StandardKind buttonKind{"BUTTON", 0, WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP, &buttonOperations, false};
 const StandardKind labelKind{"STATIC", 0, WS_CHILD | WS_VISIBLE | WS_GROUP, &plainOperations, false};
 const StandardKind textFieldKind{"EDIT", WS_EX_CLIENTEDGE,
                                  WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL,
-                                 &plainOperations, true};
+                                 &textFieldOperations, true};
 
 HWND TopLevelAncestor(HWND window) {
     while (const HWND parent = GetParent(window)) window = parent;
@@ -85,7 +101,8 @@ ObjectNumber AddStandardControl(const StandardKind& kind, ObjectNumber number, i
     slot.previousProcedure = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ToolkitControlProcedure)));
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(state.controlFont), TRUE);
-    if (kind.reportsFocus) {
+    if (kind.textField) {
+        SetFieldModified(control, 0);
         state.textFieldProcedure = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TextFieldFocusProcedure)));
     }
@@ -148,6 +165,17 @@ void SetControlText(ObjectNumber number, const std::string& text) {
     } else {
         SetWindowTextA(slot->handle, text.c_str());
     }
+}
+
+int GetControlState(ObjectNumber number) {
+    const ControlSlot* slot = LiveControl(number);
+    if (!slot || !slot->operations || !slot->operations->getState) return 0;
+    return slot->operations->getState(slot->handle);
+}
+
+void SetControlState(ObjectNumber number, int value) {
+    const ControlSlot* slot = LiveControl(number);
+    if (slot && slot->operations && slot->operations->setState) slot->operations->setState(slot->handle, value);
 }
 
 ObjectNumber AllocateControlSlot(ObjectNumber number) {

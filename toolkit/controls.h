@@ -39,6 +39,10 @@ ObjectNumber AddTextField(ObjectNumber number, int x, int y, int width, int heig
 // The empty text, or nothing done, for a number that holds no control.
 std::string GetControlText(ObjectNumber number);
 void SetControlText(ObjectNumber number, const std::string& text);
+// The kind's state: a button's check, whether the user changed a text field's or a folder tree's
+// value since the program last set it. 0, or nothing done, for kinds without one.
+int GetControlState(ObjectNumber number);
+void SetControlState(ObjectNumber number, int value);
 
 // The first step of every creation, open to other kinds: frees the number (destroying a control
 // that holds it) and returns the number to create under: the number itself, or for AutoNumber

@@ -10,6 +10,9 @@ corvane_end_session() {
     wineserver -k 2>/dev/null || true
     kill "$corvane_xvfb" 2>/dev/null
   fi
+  if [ -n "${CORVANE_TEST_PREFIX:-}" ] && mountpoint -q "$BUILD_DIR/drive-f"; then
+    umount -l "$BUILD_DIR/drive-f" 2>/dev/null
+  fi
   return 0
 }
 trap corvane_end_session EXIT
@@ -45,6 +48,15 @@ if [ -n "${CORVANE_TEST_PREFIX:-}" ]; then
   # Drive T: is the tests' own: they build folder trees on it with names and case of their choosing.
   mkdir -p "$BUILD_DIR/drive-t"
   ln -sfn "$BUILD_DIR/drive-t" "$WINEPREFIX/dosdevices/t:"
+  # Drive F: is a small file system of its own that the tests fill up, where root may mount one.
+  mkdir -p "$BUILD_DIR/drive-f"
+  rm -f "$WINEPREFIX/dosdevices/f:"
+  if mountpoint -q "$BUILD_DIR/drive-f" ||
+     { [ "$(id -u)" -eq 0 ] && mount -t tmpfs -o size=256k corvane-full "$BUILD_DIR/drive-f" 2>/dev/null; }; then
+    ln -sfn "$BUILD_DIR/drive-f" "$WINEPREFIX/dosdevices/f:"
+  else
+    echo "No small drive F: for the full-disk test (it needs root to mount one): that test is skipped." >&2
+  fi
 fi
 # One server for the whole session: each program then starts in a tenth of a second.
 if [ -n "$corvane_xvfb" ]; then
