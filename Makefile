@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 export BUILD_DIR
 
-.PHONY: all deps build test run bench clean
+.PHONY: all deps build test run bench dist clean
 
 all: build
 
@@ -24,6 +24,9 @@ run: build
 
 bench: build
 	tools/run-bench.sh
+
+dist: build
+	tools/make-dist.sh
 
 clean:
 	rm -rf $(BUILD_DIR)

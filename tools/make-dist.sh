@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Packs the built Corvane.exe with a readme and the licence for Windows players, named after the
+# version and commit that its version resource carries.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-build}
+case $build in /*) ;; *) build=$root/$build ;; esac
+
+release=$(sed -n 's/^CORVANE_RELEASE:INTERNAL=//p' "$build/CMakeCache.txt" 2>/dev/null || true)
+if [ -z "$release" ] || [ ! -f "$build/bin/Corvane.exe" ]; then
+  echo "No built Corvane in $build: run make dist, which builds it first." >&2
+  exit 1
+fi
+
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+cp "$build/bin/Corvane.exe" "$stage/"
+# Notepad before Windows 10 shows LF-only text as one long line.
+sed 's/\r*$/\r/' "$root/docs/README.txt" >"$stage/README.txt"
+sed 's/\r*$/\r/' "$root/LICENSE" >"$stage/LICENSE.txt"
+
+zip=$root/dist/Corvane-$release.zip
+mkdir -p "$root/dist"
+rm -f "$zip"
+(cd "$stage" && cmake -E tar cf "$zip" --format=zip Corvane.exe README.txt LICENSE.txt)
+echo "Wrote $zip:"
+cmake -E tar tf "$zip"
