@@ -27,3 +27,10 @@ using DriveReadinessQuery = DWORD (*)(const char* root);
 // Replaces the platform's readiness query, for drives whose state cannot be arranged otherwise;
 // null restores the platform's own.
 void SetDriveReadinessQuery(DriveReadinessQuery query);
+
+// Asks the shell for a drive root's ("X:\") display name and small icon index; false when it knows
+// nothing. It runs on a thread of its own, never on the window's.
+using DriveNameQuery = bool (*)(const std::string& root, std::string& label, int& icon);
+// Replaces the shell's question, for drives that can't be made slow or strange otherwise; null
+// restores the shell's own. Every drive is asked again, through the new question.
+void SetDriveNameQuery(DriveNameQuery query);

@@ -45,6 +45,7 @@ std::string DocumentsFolder() {
 }
 
 void FindDocuments() {
+    state.documentsLooked = true;
     state.documentsPath = DocumentsFolder();
     if (state.documentsPath.empty()) return;
     const auto icon = FirstIcon(DocumentsName, state.documentsPath);
@@ -66,11 +67,30 @@ void DestroyTree(HWND tree) {
     DestroyWindow(GetParent(tree));
 }
 
-void OnTreeNotify(const NMHDR& header) {
+// Asked whenever the tree view draws an item, so an icon learnt later shows at once. Files have
+// icons of their own, given when they are listed.
+int ImageOf(int kind) {
+    if (IsDriveKind(kind)) return DriveLook(kind).image;
+    if (kind == ComputerKind) return state.computerIcon;
+    if (kind == DocumentsKind) return state.documentsIcon;
+    return state.folderIcon;
+}
+
+void OnItemInfoWanted(const TreeRecord& record, NMTVDISPINFOA& request) {
+    if (request.item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE))
+        request.item.iImage = request.item.iSelectedImage = ImageOf(ItemKind(request.item.lParam));
+    OnChildrenWanted(record, request);
+}
+
+void OnTreeNotify(NMHDR& header) {
     TreeRecord* record = FindTree(header.hwndFrom);
     if (!record) return;
     if (header.code == TVN_ITEMEXPANDINGA) {
         OnItemExpanding(*record, reinterpret_cast<const NMTREEVIEWA&>(header));
+        return;
+    }
+    if (header.code == TVN_GETDISPINFOA) {
+        OnItemInfoWanted(*record, reinterpret_cast<NMTVDISPINFOA&>(header));
         return;
     }
     if (header.code == TVN_SELCHANGEDA) OnSelectionChanged(*record, reinterpret_cast<const NMTREEVIEWA&>(header));
@@ -80,7 +100,7 @@ void OnTreeNotify(const NMHDR& header) {
 LRESULT CALLBACK ContainerProcedure(HWND container, UINT message, WPARAM first, LPARAM second) {
     if (message == WM_NOTIFY) {
         try {
-            OnTreeNotify(*reinterpret_cast<const NMHDR*>(second));
+            OnTreeNotify(*reinterpret_cast<NMHDR*>(second));
         } catch (...) {
             // Out of memory while listing: the item stays as far as it got, and nothing unwinds
             // into the platform's code.
@@ -117,16 +137,13 @@ bool RegisterContainerClass() {
     return RegisterClassA(&container) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
+// The costly part of the set-up, the shell's icons and names, waits for LearnShellLooks: a
+// switch that ends before the window takes messages never pays for it.
 bool SetUpLibrary() {
     if (state.initialized) return true;
-    CoInitialize(nullptr);
     state.iconCache.reserve(100);
-    const std::string windowsFolder = WindowsFolder();
-    state.imageList = SmallIconList(windowsFolder.substr(0, 3));
-    if (!state.imageList || !RegisterContainerClass()) return false;
-    if (const auto icon = SmallIconOf(windowsFolder)) state.folderIcon = *icon;
-    FindDocuments();
-    FindComputer();
+    if (!RegisterContainerClass()) return false;
+    CreateDriveAnswerWindow();
     state.operations.destroy = DestroyTree;
     state.operations.getState = UserChangedSelection;
     state.operations.setState = SetUserChangedSelection;
@@ -158,7 +175,7 @@ TreeRecord& AdoptTreeView(HWND tree, ObjectNumber identifier, DWORD flags) {
     state.treeProcedure = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TreeViewProcedure)));
     SendMessageA(tree, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), TRUE);
-    SendMessageA(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(state.imageList));
+    if (state.imageList) SendMessageA(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(state.imageList));
     ControlSlot& slot = *ResolveControl(identifier);
     slot.handle = tree;
     slot.operations = &state.operations;
@@ -168,19 +185,16 @@ TreeRecord& AdoptTreeView(HWND tree, ObjectNumber identifier, DWORD flags) {
 
 ItemContent DriveContent(int drive) {
     // The bare drive number as parameter: no FilledMark, so the next expansion lists it afresh.
-    const std::string root = DriveRoot(drive);
-    return {DisplayNameOf(root).value_or(root), SmallIconOf(root).value_or(0), 1, drive};
+    return {DriveLook(drive).text, I_IMAGECALLBACK, 1, drive};
 }
 
-void AddDriveItems(const TreeRecord& record) {
-    // No box of the platform's own may ask for a disk while the drives are looked at.
-    const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
-    const DWORD drives = GetLogicalDrives();
+// No drive is touched here: the items show what is known of each, and the rest comes later.
+void AddDriveItems(TreeRecord& record) {
+    record.drivesAtBuild = GetLogicalDrives();
     for (int drive = 0; drive <= LastDriveKind; ++drive) {
-        if (!(drives >> drive & 1)) continue;
+        if (!(record.drivesAtBuild >> drive & 1)) continue;
         InsertItem(record.window, record.computerItem, DriveContent(drive));
     }
-    SetErrorMode(previousMode);
 }
 
 }  // namespace
@@ -211,24 +225,48 @@ ObjectNumber AddExplorerTree(ObjectNumber number, int x, int y, int width, int h
         DestroyWindow(container);
         return 0;
     }
-    AdoptTreeView(tree, identifier, flags);
-    SelectPath(tree, "");
-    SelectPath(tree, path);
+    BuildRoots(AdoptTreeView(tree, identifier, flags));
+    if (!path.empty()) SelectPath(tree, path);
     return number == AutoNumber ? identifier : reinterpret_cast<ObjectNumber>(tree);
 }
 
 void BuildRoots(TreeRecord& record) {
     const HWND tree = record.window;
+    const bool showDocuments = !(record.flags & HideMyDocuments);
+    if (showDocuments && !state.documentsLooked) {
+        LearnShellLooks();
+        FindDocuments();
+    }
     {
+        const ProgrammaticSelection programmatic(record);
         const RedrawPause pause(tree);
         SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
         record.computerItem =
-            InsertItem(tree, TVI_ROOT, {state.computerLabel, state.computerIcon, 1, ComputerParameter});
+            InsertItem(tree, TVI_ROOT, {state.computerLabel, I_IMAGECALLBACK, 1, ComputerParameter});
         AddDriveItems(record);
-        if (state.documentsAvailable && !(record.flags & HideMyDocuments))
-            InsertItem(tree, record.computerItem, {state.documentsLabel, state.documentsIcon, 1, DocumentsKind});
+        if (state.documentsAvailable && showDocuments)
+            InsertItem(tree, record.computerItem, {state.documentsLabel, I_IMAGECALLBACK, 1, DocumentsKind});
     }
     SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(record.computerItem));
+    record.rootsFresh = true;
+}
+
+void LearnShellLooks() {
+    if (state.shellLearnt) return;
+    state.shellLearnt = true;
+    CoInitialize(nullptr);
+    const std::string windowsFolder = WindowsFolder();
+    // The Windows drive is the one drive that is always there and quick to answer.
+    const std::string windowsDrive = windowsFolder.substr(0, 3);
+    state.imageList = SmallIconList(windowsDrive);
+    if (const auto icon = SmallIconOf(windowsFolder)) state.folderIcon = *icon;
+    if (const auto icon = SmallIconOf(windowsDrive)) state.plainDriveIcon = *icon;
+    FindComputer();
+    for (const TreeRecord& record : state.trees) {
+        SendMessageA(record.window, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(state.imageList));
+        SetItemText(record.window, record.computerItem, state.computerLabel);
+        InvalidateRect(record.window, nullptr, TRUE);
+    }
 }
 
 void RefreshDriveItem(HWND tree, HTREEITEM item, int drive) {

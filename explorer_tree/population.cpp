@@ -51,18 +51,21 @@ int ChildrenMarker(const std::string& folder, const std::vector<std::string>& pa
     return 0;
 }
 
+std::vector<std::string> FilePatterns(const TreeRecord& record) {
+    return (record.flags & FoldersOnly) ? std::vector<std::string>() : SplitList(record.patterns, ';');
+}
+
+// One search of the folder. Whether each subfolder has children of its own is asked only when
+// the tree view needs to know (OnChildrenWanted), so a folder of thousands lists as fast as it
+// can be read.
 void FillItem(TreeRecord& record, HTREEITEM item, LPARAM parameter, const std::string& path) {
     const HWND tree = record.window;
-    const int folderIcon = TreeLibrary().folderIcon;
-    const std::vector<std::string> patterns =
-        (record.flags & FoldersOnly) ? std::vector<std::string>() : SplitList(record.patterns, ';');
+    const std::vector<std::string> patterns = FilePatterns(record);
+    record.rootsFresh = false;
     {
         const RedrawPause pause(tree);
         SearchEntries(path + "*.*", [&](const WIN32_FIND_DATAA& entry) {
-            if (IsSubfolder(entry)) {
-                const std::string name = entry.cFileName;
-                InsertItem(tree, item, {name, folderIcon, ChildrenMarker(path + name + '\\', patterns), FolderKind});
-            }
+            if (IsSubfolder(entry)) InsertItem(tree, item, {entry.cFileName, I_IMAGECALLBACK, I_CHILDRENCALLBACK, FolderKind});
             return true;
         });
         // A file that two patterns match is listed twice, once for each.
@@ -143,9 +146,18 @@ void OnItemExpanding(TreeRecord& record, const NMTREEVIEWA& change) {
     if ((parameter & FilledMark) || !IsListable(kind)) return;
     const HTREEITEM item = change.itemNew.hItem;
     const std::string path = ItemPath(record, item);
+    const QuietDriveErrors quiet;
     // An empty drive stays unlisted, so that a later expansion tries again.
     if (IsDriveKind(kind) && !DriveReadyForListing(record, kind, path)) return;
     FillItem(record, item, parameter, path);
+}
+
+void OnChildrenWanted(const TreeRecord& record, NMTVDISPINFOA& request) {
+    if (!(request.item.mask & TVIF_CHILDREN)) return;
+    const QuietDriveErrors quiet;
+    request.item.cChildren = ChildrenMarker(ItemPath(record, request.item.hItem), FilePatterns(record));
+    // Kept by the tree view: it never asks about this item again.
+    request.item.mask |= TVIF_DI_SETITEM;
 }
 
 void SortChildren(const TreeRecord& record, HTREEITEM item) {

@@ -16,11 +16,7 @@ DWORD AskPlatformReadiness(const char* root) {
 
 DWORD AskReadiness(const std::string& root) {
     const DriveReadinessQuery query = TreeLibrary().readinessQuery;
-    // No box of the platform's own may ask for a disk while the tree looks.
-    const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
-    const DWORD answer = query ? query(root.c_str()) : AskPlatformReadiness(root.c_str());
-    SetErrorMode(previousMode);
-    return answer;
+    return query ? query(root.c_str()) : AskPlatformReadiness(root.c_str());
 }
 
 std::string DialogItemText(HWND dialog, int control) {
@@ -32,7 +28,10 @@ std::string DialogItemText(HWND dialog, int control) {
 
 INT_PTR OnNotReadyInit(HWND dialog, TreeRecord& record) {
     record.notReadyDialog = dialog;
-    record.dialogIcon = LargeIconOf(DriveRoot(record.dialogDrive));
+    {
+        const QuietDriveErrors quiet;
+        record.dialogIcon = LargeIconOf(DriveRoot(record.dialogDrive));
+    }
     SendDlgItemMessageA(dialog, NotReadyIconId, STM_SETIMAGE, IMAGE_ICON,
                         reinterpret_cast<LPARAM>(record.dialogIcon.Get()));
     const char letter = static_cast<char>('A' + record.dialogDrive);
@@ -75,7 +74,13 @@ INT_PTR CALLBACK NotReadyProcedure(HWND dialog, UINT message, WPARAM first, LPAR
     }
 }
 
+// One dialog per drive for all trees together: another tree's dialog about it comes to the front.
 void OpenNotReadyDialog(TreeRecord& record, int drive) {
+    for (const TreeRecord& other : TreeLibrary().trees) {
+        if (!other.notReadyDialog || other.dialogDrive != drive) continue;
+        SetActiveWindow(other.notReadyDialog);
+        return;
+    }
     CloseNotReadyDialog(record);
     record.dialogDrive = drive;
     const HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(NotReadyDialogId),
@@ -113,6 +118,8 @@ void OnDeviceChange(WPARAM event, LPARAM data) {
     if (!header || header->dbch_devicetype != DBT_DEVTYP_VOLUME || header->dbch_size < sizeof(DEV_BROADCAST_VOLUME))
         return;
     const DWORD units = reinterpret_cast<const DEV_BROADCAST_VOLUME*>(data)->dbcv_unitmask;
+    for (int drive = 0; drive <= LastDriveKind; ++drive)
+        if (units >> drive & 1) AskAboutDrive(drive);
     for (TreeRecord& record : TreeLibrary().trees) {
         if (event == DBT_DEVICEARRIVAL && record.notReadyDialog && (units >> record.dialogDrive & 1))
             CloseNotReadyDialog(record);

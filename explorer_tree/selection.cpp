@@ -129,7 +129,10 @@ void SelectPath(HWND treeView, const std::string& text) {
     const ProgrammaticSelection programmatic(*record);
     record->changedByUser = false;
     const SelectionRequest request = ReadSelectionText(*record, text);
-    if (request.rebuild) BuildRoots(*record);
+    // Roots that nothing has been listed under since they were built, with the same drives, are
+    // as good as new ones.
+    const bool fresh = record->rootsFresh && record->drivesAtBuild == GetLogicalDrives();
+    if (request.rebuild && !fresh) BuildRoots(*record);
     ShowFolder(*record, request.target);
 }
 
@@ -138,6 +141,7 @@ bool ShowFolder(TreeRecord& record, const std::string& folder) {
     record.folder = folder;
     // A folder that can't be shown must not leave an earlier one selected in its place: the
     // launcher would activate and save that one.
+    const QuietDriveErrors quiet;
     const HTREEITEM item = WalkTo(record, folder);
     if (item) SendMessageA(record.window, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
     SendMessageA(record.window, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));

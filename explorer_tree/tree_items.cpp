@@ -42,6 +42,13 @@ void SetItemContent(HWND tree, HTREEITEM item, const ItemContent& content) {
     SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&change));
 }
 
+void SetItemText(HWND tree, HTREEITEM item, const std::string& text) {
+    TVITEMA change = ContentItem({text, 0, 0, 0});
+    change.mask = TVIF_HANDLE | TVIF_TEXT;
+    change.hItem = item;
+    SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&change));
+}
+
 ItemInfo ReadItem(HWND tree, HTREEITEM item) {
     // Item texts are file names and shell labels, all shorter than the platform's path limit;
     // the tree view cuts anything longer to fit rather than overrun.

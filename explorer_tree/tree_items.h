@@ -20,6 +20,8 @@ struct ItemInfo {
 // Inserts as the last child; returns the new item or null.
 HTREEITEM InsertItem(HWND tree, HTREEITEM parent, const ItemContent& content);
 void SetItemContent(HWND tree, HTREEITEM item, const ItemContent& content);
+// Changes the text only: the item keeps its place, selection, images, children and listing.
+void SetItemText(HWND tree, HTREEITEM item, const std::string& text);
 ItemInfo ReadItem(HWND tree, HTREEITEM item);
 // The item's fields that the mask names (besides its text); all zero for an item that is gone.
 TVITEMA QueryItem(HWND tree, HTREEITEM item, UINT mask);

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <array>
 #include <cstddef>
 #include <list>
 #include <string>
@@ -29,6 +30,32 @@ inline std::string DriveRoot(int drive) {
     return {static_cast<char>('A' + drive), ':', '\\'};
 }
 
+// While it lives, a drive without a medium fails a call instead of asking for a disk in a box of
+// the system's own; for this thread only where the system allows it.
+class QuietDriveErrors {
+public:
+    QuietDriveErrors();
+    ~QuietDriveErrors();
+    QuietDriveErrors(const QuietDriveErrors&) = delete;
+    QuietDriveErrors& operator=(const QuietDriveErrors&) = delete;
+
+private:
+    DWORD previous_ = 0;
+    void* setter_ = nullptr;  // the thread's own mode setter, when the system has one
+};
+
+struct DriveInfo {
+    bool asked = false;
+    unsigned generation = 0;  // numbers each question: the answer to an older one is dropped
+    std::string label;        // empty until the shell has answered
+    int icon = 0;
+};
+
+struct ItemLook {
+    std::string text;
+    int image;
+};
+
 struct TreeRecord {
     HWND window = nullptr;          // the tree view
     ObjectNumber number = 0;        // its control number, or its identifier under AutoNumber
@@ -42,6 +69,8 @@ struct TreeRecord {
     bool changedByUser = false;     // the user chose an item since the program last set the text
     int programmatic = 0;           // above 0 while the program itself moves the selection
     bool quietProbe = false;        // walking back after a media change: no not-ready dialog
+    bool rootsFresh = false;        // nothing listed or refreshed since the roots were built
+    DWORD drivesAtBuild = 0;        // the drives there were when the roots were built
 };
 
 // While it lives, selection changes are the program's own, not the user's choice.
@@ -63,11 +92,13 @@ struct IconCacheEntry {
 
 struct TreeLibraryState {
     bool initialized = false;
+    bool shellLearnt = false;     // the shell's icons and names below are known
     std::list<TreeRecord> trees;  // newest first; a record stays in place while its tree lives
     WNDPROC treeProcedure = nullptr;
     HWND topWindow = nullptr;     // carries TopLevelHook; null once that window is gone
     WNDPROC topProcedure = nullptr;
     HIMAGELIST imageList = nullptr;
+    bool documentsLooked = false;   // My Documents is looked for when a tree first shows it
     bool documentsAvailable = false;
     int computerIcon = 0;
     int documentsIcon = 0;
@@ -78,20 +109,41 @@ struct TreeLibraryState {
     ControlOperations operations;
     std::vector<IconCacheEntry> iconCache;
     DriveReadinessQuery readinessQuery = nullptr;  // null: the platform's own
+    std::array<DriveInfo, LastDriveKind + 1> drives;
+    DWORD drivesToAsk = 0;        // drives whose question waits for the window's thread to take messages
+    bool askPosted = false;
+    HWND answerWindow = nullptr;  // message-only: takes the asking threads' answers
+    DriveNameQuery nameQuery = nullptr;  // null: the shell's own
+    int plainDriveIcon = 0;       // shown until a drive's own icon is known
 };
 
 TreeLibraryState& TreeLibrary();
 // The record of a live tree view, or null.
 TreeRecord* FindTree(HWND treeView);
 
-// library.cpp: the root items, and a drive item's label and icon as the shell gives them now.
+// library.cpp: the root items, and a drive item made afresh: unlisted, with the look it has now.
 void BuildRoots(TreeRecord& record);
+// Asks the shell for its image list, the folder, drive and My Computer icons and names, once,
+// and shows them in every tree.
+void LearnShellLooks();
 void RefreshDriveItem(HWND tree, HTREEITEM item, int drive);
+
+// drives.cpp
+bool CreateDriveAnswerWindow();
+// The drive's name and icon as far as known: its letter and a plain drive icon until the shell has
+// answered, which every tree then shows in place. The first call asks.
+ItemLook DriveLook(int drive);
+// Learns the shell's looks and starts the drives' questions once the window takes messages.
+void PostShellQuestions();
+// Asks the shell about the drive (again, after a media change), once the window takes messages.
+void AskAboutDrive(int drive);
 
 // population.cpp
 // The pieces of a list between separators; the list ends at its first empty piece.
 std::vector<std::string> SplitList(const std::string& text, char separator);
 void OnItemExpanding(TreeRecord& record, const NMTREEVIEWA& change);
+// The tree view asks whether a folder has children only when it needs to know.
+void OnChildrenWanted(const TreeRecord& record, NMTVDISPINFOA& request);
 void SortChildren(const TreeRecord& record, HTREEITEM item);
 
 // icon_cache.cpp: the small system icon of a file, by its extension where that is safe.

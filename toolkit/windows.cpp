@@ -2,6 +2,7 @@
 #include "toolkit/windows.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 #include "platform/handles.h"
 #include "toolkit/keyboard.h"
@@ -129,6 +130,16 @@ LRESULT CALLBACK ToolkitWindowProcedure(HWND window, UINT message, WPARAM first,
     }
 }
 
+// A modeless dialog (a folder tree's not-ready dialog) takes its keys as any dialog does: Esc,
+// Enter and Tab.
+bool DialogTookMessage(MSG& message) {
+    const HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    char className[8] = "";
+    if (!root || !GetClassNameA(root, className, sizeof className) || std::strcmp(className, "#32770") != 0)
+        return false;
+    return IsDialogMessageA(root, &message);
+}
+
 }  // namespace
 
 void InitWindows() {
@@ -211,7 +222,7 @@ int WaitEvent() {
     GetMessageA(&message, nullptr, 0, 0);
     const HWND active = GetActiveWindow();
     const HACCEL shortcuts = FindShortcutTable(active);
-    if (!shortcuts || !TranslateAcceleratorA(active, shortcuts, &message)) {
+    if (!DialogTookMessage(message) && (!shortcuts || !TranslateAcceleratorA(active, shortcuts, &message))) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
