@@ -3,9 +3,8 @@
 
 #include <gtest/gtest.h>
 #include <atomic>
-#include <mutex>
 #include <thread>
-#include <vector>
+#include "launcher/registry.h"
 #include "toolkit/controls.h"
 #include "toolkit/windows.h"
 
@@ -37,51 +36,35 @@ void ResetToolkit() {
 HWND OpenControlWindow(const std::string& title) {
     ResetToolkit();
     OpenAppWindow(0, 100, 100, 300, 200, WS_CAPTION | WS_SYSMENU, title);
-    const HWND window = LastWindowHandle();
-    BeginControlList(window);
-    SetForegroundWindow(window);
-    return window;
+    BeginControlList(LastWindowHandle());
+    SetForegroundWindow(LastWindowHandle());
+    return LastWindowHandle();
 }
 
 void ExpectClientAreaAt(HWND window, int x, int y, int width, int height) {
     RECT client, outer;
     GetClientRect(window, &client);
     GetWindowRect(window, &outer);
-    EXPECT_EQ(width, client.right);
-    EXPECT_EQ(height, client.bottom);
-    EXPECT_EQ(x, outer.left);
-    EXPECT_EQ(y, outer.top);
+    EXPECT_EQ((std::vector<LONG>{width, height, x, y}), (std::vector<LONG>{client.right, client.bottom, outer.left, outer.top}));
 }
 
 std::string ProgramFolder() {
     std::vector<char> path(MAX_PATH * 4);
-    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    std::string text(path.data(), length);
+    const std::string text(path.data(), GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size())));
     return text.substr(0, text.find_last_of('\\') + 1);
 }
 
-namespace {
-
-INPUT KeyInput(WORD key, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
-}  // namespace
-
-void PressKey(WORD key) {
-    INPUT inputs[] = {KeyInput(key, false), KeyInput(key, true)};
-    SendInput(2, inputs, sizeof(INPUT));
-}
-
 void PressKeyWith(WORD modifier, WORD key) {
-    INPUT inputs[] = {KeyInput(modifier, false), KeyInput(key, false), KeyInput(key, true),
-                      KeyInput(modifier, true)};
-    SendInput(4, inputs, sizeof(INPUT));
+    INPUT inputs[4]{};
+    for (INPUT& input : inputs) input.type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[3].ki.wVk = modifier;
+    inputs[1].ki.wVk = inputs[2].ki.wVk = key;
+    inputs[2].ki.dwFlags = inputs[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    // Without a modifier only the key's own press and release go.
+    SendInput(modifier ? 4 : 2, modifier ? inputs : inputs + 1, sizeof(INPUT));
 }
+
+void PressKey(WORD key) { PressKeyWith(0, key); }
 
 void ClickAt(HWND window, int x, int y) {
     POINT point{x, y};
@@ -98,7 +81,7 @@ void ClickAt(HWND window, int x, int y) {
 constexpr int SystemTimerMessage = 0x118;
 
 std::vector<ToolkitEvent> DrainEvents(DWORD quietMs) {
-    // A thread timer keeps WaitEvent from blocking for good once the queue is empty.
+    // A timer keeps WaitEvent from blocking for good once the queue is empty.
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, nullptr);
     std::vector<ToolkitEvent> events;
     const DWORD start = GetTickCount();
@@ -126,40 +109,91 @@ int CountControlEvents(const std::vector<ToolkitEvent>& events, int control, int
     return count;
 }
 
-struct ErrorBoxes::Watch {
-    std::atomic<bool> done{false};
-    std::mutex lock;
+std::vector<std::string> ErrorBoxesDuring(const std::function<void()>& action) {
     std::vector<std::string> texts;
-    std::thread thread;
-};
-
-ErrorBoxes::ErrorBoxes() : watch_(new Watch) {
-    watch_->thread = std::thread([watch = watch_] {
-        while (!watch->done) {
-            Sleep(20);
+    std::atomic<bool> done{false};
+    std::thread watcher([&] {
+        for (; !done; Sleep(20)) {
             const HWND box = FindWindowA("#32770", "Error");
             DWORD process = 0;
             if (!box || (GetWindowThreadProcessId(box, &process), process != GetCurrentProcessId())) continue;
             char text[2048] = "";
             GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            texts.push_back(text);
             SendMessageA(box, WM_COMMAND, IDOK, 0);
-            {
-                const std::lock_guard<std::mutex> guard(watch->lock);
-                watch->texts.push_back(text);
-            }
-            // Answered once: the box may take a moment to go.
-            for (int wait = 0; wait < 100 && IsWindow(box); ++wait) Sleep(20);
+            for (int wait = 0; wait < 100 && IsWindow(box); ++wait) Sleep(20);  // once, though it takes a moment to go
         }
     });
+    action();
+    done = true;
+    watcher.join();
+    return texts;
 }
 
-ErrorBoxes::~ErrorBoxes() {
-    watch_->done = true;
-    watch_->thread.join();
-    delete watch_;
+void WriteBytes(const std::string& name, const std::string& bytes) {
+    OwnedFile file(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
-std::vector<std::string> ErrorBoxes::Take() {
-    const std::lock_guard<std::mutex> guard(watch_->lock);
-    return std::exchange(watch_->texts, {});
+std::string ReadBytes(const std::string& name) {
+    OwnedFile file(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr));
+    if (!file) return "(missing)";
+    std::string bytes(GetFileSize(file.Get(), nullptr), '\0');
+    DWORD got = 0;
+    ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    return bytes.substr(0, got);
+}
+
+void MakeFolders(const std::string& folder) {
+    for (size_t end = folder.find('\\', 3); end != std::string::npos; end = folder.find('\\', end + 1))
+        CreateDirectoryA(folder.substr(0, end).c_str(), nullptr);
+}
+
+HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs) {
+    HWND found = nullptr;
+    for (const DWORD start = GetTickCount(); !found && GetTickCount() - start < timeoutMs; Sleep(20))
+        found = FindWindowA(className, title);
+    return found;
+}
+
+void DeleteGameKey() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, GameKey); }
+
+void SetGameValue(const std::string& name, const std::string& data, DWORD type) {
+    OwnedKey key;
+    RegCreateKeyA(HKEY_LOCAL_MACHINE, GameKey, key.Put());
+    RegSetValueExA(key.Get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                   static_cast<DWORD>(data.size()));
+}
+
+std::string GameValue(const std::string& name) {
+    OwnedKey key;
+    DWORD type = 0, size = 0;
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, GameKey, 0, KEY_READ, key.Put());
+    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) || type != REG_SZ)
+        return "(not REG_SZ)";
+    std::string data(size, '\0');
+    RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &size);
+    return data;
+}
+
+std::string InstallStandIn(const std::string& folder) {
+    MakeFolders(folder + "System\\");
+    CopyFileA((ProgramFolder() + "T3.exe").c_str(), (folder + "System\\T3.exe").c_str(), FALSE);
+    const std::string report = folder + "System\\T3-report.txt";
+    DeleteFileA(report.c_str());
+    return report;
+}
+
+std::map<std::string, std::string> WaitForReport(const std::string& report, DWORD timeoutMs) {
+    std::string line;
+    PumpUntil([&] { return (line = ReadBytes(report)).find("\r\n") != std::string::npos; }, timeoutMs);
+    line = line.substr(0, line.find("\r\n")) + '\t';
+    std::map<std::string, std::string> fields;
+    for (size_t start = 0, tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
+        const size_t equals = line.find('=', start);
+        if (equals < tab) fields[line.substr(start, equals - start)] = line.substr(equals + 1, tab - equals - 1);
+    }
+    return fields;
 }

@@ -3,55 +3,47 @@
 
 #include <windows.h>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
+#include "platform/handles.h"
 
 // Pumps the thread's messages until done() holds or the time runs out; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
-// Pumps whatever is queued now, and what arrives within the given time.
 void PumpFor(DWORD ms);
-
-// Closes every toolkit window and starts the window and control tables afresh.
-void ResetToolkit();
-
-// A fresh toolkit with window 0 open, in front, and taking the controls created next.
+// A fresh toolkit (window and control tables) with window 0 open, in front, taking the controls.
 HWND OpenControlWindow(const std::string& title);
-// The window's client area measures width x height and its outer corner is at (x, y).
+void ResetToolkit();
 void ExpectClientAreaAt(HWND window, int x, int y, int width, int height);
+std::string ProgramFolder();  // with its final backslash: Corvane.exe and T3.exe are there
 
-// The folder of the running test program, with its final backslash (Corvane.exe and T3.exe
-// are built beside it).
-std::string ProgramFolder();
-
-// Keyboard input through the real input queue, as a person would type it.
+// Input through the real input queue, as a person gives it.
 void PressKey(WORD key);
 void PressKeyWith(WORD modifier, WORD key);
-// A left click at a point of a window's client area.
 void ClickAt(HWND window, int x, int y);
 
-// Answers every "Error" box this process shows, from a thread of its own, and keeps their texts.
-class ErrorBoxes {
-public:
-    ErrorBoxes();
-    ~ErrorBoxes();
-    ErrorBoxes(const ErrorBoxes&) = delete;
-    ErrorBoxes& operator=(const ErrorBoxes&) = delete;
-    // The texts of the boxes answered so far, oldest first; the list starts afresh.
-    std::vector<std::string> Take();
-
-private:
-    struct Watch;
-    Watch* watch_;
-};
-
-// One event as the toolkit's WaitEvent gave it.
 struct ToolkitEvent {
-    int code;
-    int control;
-    int subtype;
+    int code, control, subtype;
 };
-// Takes events with WaitEvent for as long as messages keep coming, until the queue has stayed
-// empty for quietMs.
+// Takes events with WaitEvent for as long as they keep coming, until none came for quietMs.
 std::vector<ToolkitEvent> DrainEvents(DWORD quietMs = 150);
-// How many of the events are ControlEvents of this control with this subtype.
 int CountControlEvents(const std::vector<ToolkitEvent>& events, int control, int subtype);
+// Runs the action while a thread of its own answers every "Error" box; gives their texts.
+std::vector<std::string> ErrorBoxesDuring(const std::function<void()>& action);
+
+void WriteBytes(const std::string& name, const std::string& bytes);
+std::string ReadBytes(const std::string& name);  // "(missing)" when it can't be opened
+void MakeFolders(const std::string& folder);     // every folder up to its last backslash
+HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs = 10000);  // without pumping
+
+// The game's registry values as stored: a text has its terminating zero.
+void DeleteGameKey();
+void SetGameValue(const std::string& name, const std::string& data, DWORD type = REG_SZ);
+std::string GameValue(const std::string& name);  // "(not REG_SZ)" for a missing value or another type
+inline std::string WithZero(const std::string& text) { return std::string(text.c_str(), text.size() + 1); }
+
+// Copies the stand-in game to folder\System\T3.exe; returns where it reports how it was started.
+std::string InstallStandIn(const std::string& folder);
+// The fields (cmd, cwd, ION_ROOT, GameSysModder, settings) of the stand-in's report; none when
+// it doesn't come in time.
+std::map<std::string, std::string> WaitForReport(const std::string& report, DWORD timeoutMs = 10000);

@@ -45,6 +45,21 @@ void AppendLine(const std::string& fileName, const std::string& line) {
     WriteFile(report.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
+// The tests name a settings file in T3_STANDIN_SETTINGS to learn what it held when the game
+// started; its line ends are written as \r and \n to keep the report on one line.
+std::string SettingsAtStart() {
+    std::vector<char> name(MAX_PATH);
+    if (!GetEnvironmentVariableA("T3_STANDIN_SETTINGS", name.data(), MAX_PATH)) return "";
+    OwnedFile file(CreateFileA(name.data(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               0, nullptr));
+    std::vector<char> bytes(4096);
+    DWORD got = 0;
+    if (!file || !ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) return "";
+    std::string text;
+    for (DWORD at = 0; at < got; ++at) text += bytes[at] == '\r' ? "\\r" : bytes[at] == '\n' ? "\\n" : std::string(1, bytes[at]);
+    return text;
+}
+
 bool Silent() {
     char value[2] = "";
     return GetEnvironmentVariableA("T3_STANDIN_SILENT", value, sizeof value) > 0;
@@ -55,7 +70,7 @@ bool Silent() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const std::string line = std::string("cmd=") + GetCommandLineA() + "\tcwd=" + WorkingFolder() +
                              "\tION_ROOT=" + ReadGameValue("ION_ROOT") +
-                             "\tGameSysModder=" + ReadGameValue("GameSysModder");
+                             "\tGameSysModder=" + ReadGameValue("GameSysModder") + "\tsettings=" + SettingsAtStart();
     AppendLine(ReportPath(), line);
     if (!Silent()) MessageBoxA(nullptr, line.c_str(), "T3 stand-in", MB_OK);
     return 0;

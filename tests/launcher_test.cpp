@@ -1,0 +1,86 @@
+// The launcher's window in-process: its title, size, controls and their places, the trees' kind
+// and the Tab order. What its buttons do is tried on the real Corvane.exe.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include "explorer_tree/tree_items.h"
+#include "explorer_tree/tree_library.h"
+#include "launcher/main_window.h"
+#include "tests/test_support.h"
+#include "toolkit/controls.h"
+#include "toolkit/windows.h"
+
+namespace {
+
+const std::string Root = "T:\\launcher\\";
+
+HWND Control(ObjectNumber number) { return ResolveControl(number)->handle; }
+
+std::vector<std::string> ChildTexts(HWND tree, HTREEITEM parent) {
+    std::vector<std::string> texts;
+    for (HTREEITEM child = FirstChild(tree, parent); child; child = NextSibling(tree, child))
+        texts.push_back(ReadItem(tree, child).text);
+    return texts;
+}
+
+class LauncherTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetToolkit();
+        ASSERT_TRUE(BuildMainWindow());
+        AppendTitleSuffix();
+        window = WindowHandle(MainWindow);
+        SetForegroundWindow(window);
+        DrainEvents();
+    }
+    void TearDown() override { CloseAllWindows(); }
+    HWND window = nullptr;
+};
+
+TEST_F(LauncherTest, TheWindowHasItsTitleSizeAndEveryControlItsPlace) {
+    EXPECT_EQ("Corvane - by Pellworth - 2.02 GL", GetWindowTitle(MainWindow));
+    ExpectClientAreaAt(window, 305, 39, 378, 243);
+    const struct {
+        ObjectNumber number;
+        RECT place;
+        const char* text;
+    } controls[] = {
+        {LaunchGameButton, {189, 201, 378, 223}, "Launch Thief 3"}, {LaunchEditorButton, {0, 201, 189, 223}, "Launch Editor"},
+        {EditorPathLabel, {0, 0, 63, 15}, "Editor Path:"},          {GamePathLabel, {189, 0, 252, 15}, "Thief 3 Path:"},
+        {EditorTree, {0, 15, 188, 177}, ""},                        {GameTree, {190, 15, 378, 177}, ""},
+        {GamesysLabel, {135, 228, 186, 243}, "Gamesys:"},           {GamesysField, {186, 225, 324, 243}, "T3Gamesys.t3u"},
+        {BrowseButton, {327, 225, 378, 243}, "Browse"},             {ActivateGameButton, {189, 177, 378, 199}, "Activate Thief 3"},
+        {ActivateEditorButton, {0, 177, 189, 199}, "Activate Editor"},
+    };
+    for (const auto& control : controls) {
+        RECT place;
+        // A tree's place is its container's.
+        const HWND placed = control.number == EditorTree || control.number == GameTree ? GetParent(Control(control.number))
+                                                                                        : Control(control.number);
+        GetWindowRect(placed, &place);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+        EXPECT_TRUE(EqualRect(&place, &control.place)) << control.number << " at " << place.left << "," << place.top;
+        EXPECT_EQ(control.text, GetControlText(control.number));
+    }
+    // The install trees: folders only, sorted, no My Documents, lines but no buttons.
+    const HWND tree = Control(GameTree);
+    EXPECT_EQ(TVS_HASLINES | TVS_SHOWSELALWAYS, GetWindowLongPtrA(tree, GWL_STYLE) & (TVS_HASLINES | TVS_HASBUTTONS | TVS_SHOWSELALWAYS));
+    for (const char* entry : {"b\\", "A\\", "C\\"}) MakeFolders(Root + "sorted\\" + entry);
+    WriteBytes(Root + "sorted\\file.txt", "");
+    SetControlText(GameTree, Root + "sorted\\");
+    EXPECT_EQ((std::vector<std::string>{"A", "b", "C"}), ChildTexts(tree, TreeView_GetSelection(tree)));
+    for (HTREEITEM child = FirstChild(tree, TreeView_GetRoot(tree)); child; child = NextSibling(tree, child))
+        EXPECT_NE(DocumentsKind, ItemKind(ItemParameter(tree, child)));
+    // Tab visits the buttons and the field, never the labels or the trees.
+    SetFocus(Control(LaunchGameButton));
+    std::vector<ObjectNumber> order;
+    for (int i = 0; i < 6; ++i) {
+        PressKey(VK_TAB);
+        DrainEvents(60);
+        order.push_back(GetWindowLongPtrA(GetFocus(), GWLP_ID));
+    }
+    EXPECT_EQ((std::vector<ObjectNumber>{LaunchEditorButton, GamesysField, BrowseButton, ActivateGameButton,
+                                         ActivateEditorButton, LaunchGameButton}), order);
+}
+
+}  // namespace

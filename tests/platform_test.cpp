@@ -1,0 +1,187 @@
+// Platform services on real files, real programs and real boxes: text files, parameters, starting
+// programs, the message box and the file chooser.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commdlg.h>
+#include <dlgs.h>
+#include <string>
+#include <thread>
+#include <vector>
+#include "launcher/main_window.h"
+#include "platform/modal_boxes.h"
+#include "platform/program.h"
+#include "platform/text_files.h"
+#include "tests/test_support.h"
+#include "toolkit/controls.h"
+#include "toolkit/windows.h"
+
+namespace {
+
+const std::string Folder = "T:\\platform\\";
+using Lines = std::vector<std::string>;
+
+// Reads the way the launcher does: a line only while the file is not at its end.
+Lines LinesOf(const std::string& bytes) {
+    WriteBytes(Folder + "lines.txt", bytes);
+    const ObjectNumber file = OpenTextFile(AutoNumber, Folder + "lines.txt");
+    Lines lines;
+    while (file && AtEndOfFile(file) == 0 && lines.size() < 10) lines.push_back(ReadTextLine());
+    EXPECT_EQ("", ReadTextLine()) << "past the end";
+    CloseTextFile(file);
+    return lines;
+}
+
+class PlatformTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MakeFolders(Folder);
+        InitTextFiles();
+    }
+    void TearDown() override { CloseAllTextFiles(); }
+};
+
+TEST_F(PlatformTest, EveryLineEndEndsOneLineAndAnEndlessLineIsCut) {
+    const std::string x255(255, 'x');  // its line end is the last byte of the first read
+    const struct {
+        std::string bytes;
+        Lines lines;
+    } cases[] = {
+        {"a\r\nb\nc\rd", {"a", "b", "c", "d"}}, {"a\n\rb", {"a", "", "b"}}, {"a\r\r\nb", {"a", "", "b"}},
+        {std::string("ab\0cd\r\n", 7), {"ab", "cd"}}, {"x\r", {"x"}}, {"no end", {"no end"}},
+        {x255 + "\r\nb", {x255, "b"}}, {x255 + "\rb", {x255, "b"}}, {"", {}},
+        {std::string(1 << 20, 'm') + "\r\nnext", {std::string(64 << 10, 'm'), "next"}},
+    };
+    for (const auto& test : cases) EXPECT_EQ(test.lines, LinesOf(test.bytes)) << test.bytes.substr(0, 20);
+}
+
+TEST_F(PlatformTest, NoLineReachesAFileThatIsNotCurrent) {
+    ASSERT_NE(0, OpenTextFile(3, Folder + "kept.txt"));
+    EXPECT_EQ(0, OpenTextFile(3, Folder + "no such folder\\x.txt"));
+    EXPECT_EQ(0, WriteTextLine("lost")) << "after a failed opening";
+    EXPECT_EQ(-1, AtEndOfFile(3)) << "the old file is still open under its number";
+    CloseTextFile(CreateTextFile(AutoNumber, Folder + "closed.txt"));
+    // The next handle opened may get the closed one's value.
+    OwnedFile other(CreateFileA((Folder + "o.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    EXPECT_EQ(0, WriteTextLine("stray")) << "after the current file was closed";
+    EXPECT_EQ(0u, GetFileSize(other.Get(), nullptr));
+}
+
+TEST(ProgramTest, AProgramStartsInTheFolderItIsGivenOrItsOwn) {
+    const std::string folder = "T:\\start_program\\", program = folder + "System\\T3.exe";
+    InstallStandIn(folder);
+    // The parameters and the folder it started in, as the stand-in reports them beside itself.
+    const auto started = [](const std::string& program, const std::string& parameters, const std::string& in) {
+        OwnedHandle process(reinterpret_cast<HANDLE>(StartProgram(program, parameters, in, StartWait | StartHidden)));
+        const std::string report = (program[0] == '\\' ? "T:" : "") + program.substr(0, program.rfind('\\') + 1) + "T3-report.txt";
+        auto fields = WaitForReport(report, 0);
+        DeleteFileA(report.c_str());
+        return ProgramParameter(fields["cmd"], 0) + "|" + fields["cwd"];
+    };
+    EXPECT_STRCASEEQ("-editor|T:\\start_program", started(program, "-editor", "T:\\start_program").c_str());
+    EXPECT_STRCASEEQ("|T:\\start_program\\System", started(program, "", "").c_str());
+    // A program named from the drive's root gets no folder: it starts in the caller's.
+    CopyFileA(program.c_str(), "T:\\T3-root.exe", FALSE);
+    SetCurrentDirectoryA((folder + "System").c_str());
+    EXPECT_STRCASEEQ("|T:\\start_program\\System", started("\\T3-root.exe", "", "").c_str());
+    // The caller reports a failure: the shell shows no box of its own.
+    EXPECT_EQ(0, StartProgram("", "", ""));
+    EXPECT_EQ(0, StartProgram(folder + "System\\Missing.exe", "", ""));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_EQ(nullptr, FindWindowA("#32770", nullptr));
+}
+
+class ModalBoxesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        main = OpenControlWindow("Main");
+        AddTextField(GamesysField, 0, 0, 200, 20, "T3Gamesys.t3u");
+        for (DWORD style : {DWORD{WS_VISIBLE}, DWORD{WS_VISIBLE | WS_DISABLED}, DWORD{0}})
+            others.push_back(CreateWindowA("STATIC", "", WS_OVERLAPPEDWINDOW | style, 0, 0, 99, 50, nullptr, nullptr,
+                                           nullptr, nullptr));
+        SetForegroundWindow(main);
+    }
+    void TearDown() override {
+        for (HWND window : others) DestroyWindow(window);
+        CloseAllWindows();
+    }
+    // The other windows are enabled again afterwards, but for the one disabled before.
+    void ExpectOthersAsBefore() {
+        EXPECT_TRUE(IsWindowEnabled(main) && IsWindowEnabled(others[0]) && IsWindowEnabled(others[2]));
+        EXPECT_FALSE(IsWindowEnabled(others[1]));
+    }
+    HWND main = nullptr;
+    std::vector<HWND> others;  // visible, disabled beforehand, hidden
+};
+
+TEST_F(ModalBoxesTest, AMessageBoxBelongsToTheProgramsForegroundWindowAndBlocksTheOthers) {
+    std::string text;
+    HWND owner = nullptr;
+    BOOL othersEnabled = TRUE;
+    std::thread watcher([&] {
+        const HWND box = WaitForWindow("#32770", "Error");
+        char buffer[256] = "";
+        GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
+        text = buffer;
+        owner = GetWindow(box, GW_OWNER);
+        othersEnabled = IsWindowEnabled(others[0]);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(IDOK, ShowMessage("Error", "Unknown command line parameter: /x"));
+    watcher.join();
+    EXPECT_EQ("Unknown command line parameter: /x", text);
+    EXPECT_EQ(main, owner);
+    EXPECT_FALSE(othersEnabled);
+    ExpectOthersAsBefore();
+    // Another program's window in front owns nothing of ours.
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION notepad{};
+    char commandLine[] = "notepad.exe";
+    ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &notepad));
+    OwnedHandle process(notepad.hProcess), thread(notepad.hThread);
+    SetForegroundWindow(WaitForWindow("Notepad", nullptr));
+    EXPECT_EQ(nullptr, DialogOwner());
+    TerminateProcess(process.Get(), 0);
+}
+
+TEST_F(ModalBoxesTest, TheChooserOpensInTheDefaultsFolderAndLeavesTheCurrentOneAlone) {
+    MakeFolders("T:\\Mods\\System\\");
+    SetCurrentDirectoryA("T:\\platform");
+    // Reads the chooser when it comes, then types the answer and accepts it, or cancels.
+    const auto answer = [&](const std::string& typed, std::string& seen) {
+        return std::thread([&, typed] {
+            const HWND box = WaitForWindow("#32770", "Choose the gamesys file...");
+            const HWND name = GetDlgItem(box, cmb13) ? GetDlgItem(box, cmb13) : GetDlgItem(box, edt1);
+            char field[MAX_PATH] = "", folder[MAX_PATH] = "", filter[64] = "";
+            GetWindowTextA(name, field, MAX_PATH);
+            SendMessageA(box, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
+            const HWND filters = GetDlgItem(box, cmb1);
+            SendMessageA(filters, CB_GETLBTEXT, SendMessageA(filters, CB_GETCURSEL, 0, 0), reinterpret_cast<LPARAM>(filter));
+            seen = std::string(field) + "|" + (typed.empty() ? folder : "") + "|" + filter + "|" +
+                   std::to_string(SendMessageA(filters, CB_GETCOUNT, 0, 0)) + (IsWindowEnabled(others[0]) ? "" : "|blocked");
+            SetWindowTextA(name, typed.c_str());
+            PostMessageA(box, WM_COMMAND, typed.empty() ? IDCANCEL : IDOK, 0);
+        });
+    };
+    std::string seen;
+    std::thread watcher = answer("T:\\Mods\\System\\Mine.t3u", seen);
+    EXPECT_TRUE(ChooseGamesysFile());
+    watcher.join();
+    EXPECT_EQ("T3Gamesys.t3u||T3U Files|1|blocked", seen);
+    EXPECT_EQ("Mine.t3u", GetControlText(GamesysField));
+    EXPECT_EQ(1, GetControlState(GamesysField)) << "the player's choice, to be saved";
+    char current[MAX_PATH] = "";
+    GetCurrentDirectoryA(MAX_PATH, current);
+    EXPECT_STREQ("T:\\platform", current);
+    ExpectOthersAsBefore();
+    // The dialog itself would open in the folder last chosen in: T:\Mods\System.
+    for (const auto& [defaultFile, expected] : {std::pair{"T:\\Mods\\*.t3u", "|T:\\Mods"}, {"T:\\Mods\\", "|T:\\Mods"},
+                                                {"T:\\Mods\\System\\T3Gamesys.t3u", "T3Gamesys.t3u|T:\\Mods\\System"}}) {
+        watcher = answer("", seen);
+        EXPECT_EQ("", ChooseFile("Choose the gamesys file...", defaultFile, "All|*.*|T3U Files|*.t3u", 1));
+        watcher.join();
+        EXPECT_EQ(std::string(expected) + "|T3U Files|2|blocked", seen) << defaultFile;
+    }
+}
+
+}  // namespace
