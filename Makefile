@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 export BUILD_DIR
 
-.PHONY: all deps build test run bench dist clean
+.PHONY: all deps build test run bench dist mutants clean
 
 all: build
 
@@ -27,6 +27,10 @@ bench: build
 
 dist: build
 	tools/make-dist.sh
+
+# For developers: seeds each fault of tools/mutants.txt and says which ones the tests catch.
+mutants: deps
+	tools/mutants.sh
 
 clean:
 	rm -rf $(BUILD_DIR)

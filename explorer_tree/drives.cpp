@@ -14,6 +14,10 @@ constexpr UINT DriveAnsweredMessage = WM_APP + 2;
 constexpr char AnswerClass[] = "ExplorerTree_DrivesClass";
 // The thread asks the shell one question: a small stack is plenty.
 constexpr SIZE_T AskingStack = 256 * 1024;
+// A drive this slow to give its name keeps the plain drive icon: asking for its icon would wait as
+// long again, and under Wine, whose server opens the drive for that question, hold up every
+// program in the prefix, this window included, while it waits.
+constexpr DWORD SlowDriveMs = 1000;
 
 using ThreadErrorModeSetter = BOOL(WINAPI*)(DWORD, DWORD*);
 
@@ -30,11 +34,11 @@ struct DriveQuestion {
 };
 
 bool AskShellAboutDrive(const std::string& root, std::string& label, int& icon) {
+    const DWORD start = GetTickCount();
     const std::optional<std::string> name = DisplayNameOf(root);
-    const std::optional<int> image = SmallIconOf(root);
-    if (!name || !image) return false;
+    if (!name) return false;
     label = *name;
-    icon = *image;
+    if (GetTickCount() - start < SlowDriveMs) icon = SmallIconOf(root).value_or(icon);
     return true;
 }
 
@@ -75,6 +79,7 @@ void StartAsking(int drive) {
     question->drive = drive;
     question->generation = info.generation;
     question->query = library.nameQuery ? library.nameQuery : AskShellAboutDrive;
+    question->icon = library.plainDriveIcon;
     const OwnedHandle thread(
         CreateThread(nullptr, AskingStack, AskingThread, question.get(), STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
     if (thread) {

@@ -29,7 +29,8 @@ using DriveReadinessQuery = DWORD (*)(const char* root);
 void SetDriveReadinessQuery(DriveReadinessQuery query);
 
 // Asks the shell for a drive root's ("X:\") display name and small icon index; false when it knows
-// nothing. It runs on a thread of its own, never on the window's.
+// nothing. The icon comes in as a plain drive's and stays so when the drive isn't asked for it.
+// It runs on a thread of its own, never on the window's.
 using DriveNameQuery = bool (*)(const std::string& root, std::string& label, int& icon);
 // Replaces the shell's question, for drives that can't be made slow or strange otherwise; null
 // restores the shell's own. Every drive is asked again, through the new question.

@@ -12,8 +12,6 @@
 
 namespace {
 
-const std::string Root = "T:\\launcher\\";
-
 HWND Control(ObjectNumber number) { return ResolveControl(number)->handle; }
 
 std::vector<std::string> ChildTexts(HWND tree, HTREEITEM parent) {
@@ -65,10 +63,8 @@ TEST_F(LauncherTest, TheWindowHasItsTitleSizeAndEveryControlItsPlace) {
     // The install trees: folders only, sorted, no My Documents, lines but no buttons.
     const HWND tree = Control(GameTree);
     EXPECT_EQ(TVS_HASLINES | TVS_SHOWSELALWAYS, GetWindowLongPtrA(tree, GWL_STYLE) & (TVS_HASLINES | TVS_HASBUTTONS | TVS_SHOWSELALWAYS));
-    for (const char* entry : {"b\\", "A\\", "C\\"}) MakeFolders(Root + "sorted\\" + entry);
-    WriteBytes(Root + "sorted\\file.txt", "");
-    SetControlText(GameTree, Root + "sorted\\");
-    EXPECT_EQ((std::vector<std::string>{"A", "b", "C"}), ChildTexts(tree, TreeView_GetSelection(tree)));
+    SetControlText(GameTree, FreshFolder("launcher", {"b\\", "A\\", "_c\\", "file.txt"}));
+    EXPECT_EQ((std::vector<std::string>{"_c", "A", "b"}), ChildTexts(tree, TreeView_GetSelection(tree)));
     for (HTREEITEM child = FirstChild(tree, TreeView_GetRoot(tree)); child; child = NextSibling(tree, child))
         EXPECT_NE(DocumentsKind, ItemKind(ItemParameter(tree, child)));
     // Tab visits the buttons and the field, never the labels or the trees.

@@ -2,6 +2,7 @@
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
+#include <shellapi.h>
 #include <atomic>
 #include <thread>
 #include "launcher/registry.h"
@@ -149,6 +150,19 @@ std::string ReadBytes(const std::string& name) {
 void MakeFolders(const std::string& folder) {
     for (size_t end = folder.find('\\', 3); end != std::string::npos; end = folder.find('\\', end + 1))
         CreateDirectoryA(folder.substr(0, end).c_str(), nullptr);
+}
+
+std::string FreshFolder(const std::string& name, const std::vector<std::string>& entries) {
+    const std::string root = "T:\\" + name + '\\', paths = "T:\\" + name + '\0';
+    SHFILEOPSTRUCTA removal{};
+    removal.wFunc = FO_DELETE;
+    removal.pFrom = paths.c_str();
+    removal.fFlags = FOF_NO_UI;
+    SHFileOperationA(&removal);
+    MakeFolders(root);
+    for (const std::string& entry : entries)
+        entry.back() == '\\' ? MakeFolders(root + entry) : WriteBytes(root + entry, "");
+    return root;
 }
 
 HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs) {

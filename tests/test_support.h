@@ -34,6 +34,8 @@ std::vector<std::string> ErrorBoxesDuring(const std::function<void()>& action);
 void WriteBytes(const std::string& name, const std::string& bytes);
 std::string ReadBytes(const std::string& name);  // "(missing)" when it can't be opened
 void MakeFolders(const std::string& folder);     // every folder up to its last backslash
+// T:\name\ made afresh, with the entries in it; those ending with a backslash are folders.
+std::string FreshFolder(const std::string& name, const std::vector<std::string>& entries);
 HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs = 10000);  // without pumping
 
 // The game's registry values as stored: a text has its terminating zero.

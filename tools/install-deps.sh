@@ -2,7 +2,7 @@
 # Installs what building and testing Corvane needs on Debian 12; quick when all is there.
 set -euo pipefail
 
-packages=(g++-mingw-w64-i686-posix mingw-w64-tools wine wine32:i386 xvfb xauth cmake googletest make "$@")
+packages=(g++-mingw-w64-i686-posix mingw-w64-tools wine wine32:i386 wine64 xvfb xauth cmake googletest make python3 "$@")
 
 missing=()
 for package in "${packages[@]}"; do

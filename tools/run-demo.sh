@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Starts Corvane under Wine. Without WINEPREFIX: in a demo prefix with a stand-in game at
-# C:\Games\Demo. Without a display: on a virtual one, saving a picture of the window.
+# C:\Games\Demo. Without a display: on a virtual one, saving a picture of the window once it is
+# ready. A prefix of the user's own is never changed.
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
 bin=$BUILD_DIR/bin
 headless=
 [ -z "${DISPLAY:-}" ] && headless=1
-
 demo=
 if [ -z "${WINEPREFIX:-}" ]; then
   export WINEPREFIX=$BUILD_DIR/wine-demo
@@ -16,40 +16,60 @@ fi
 export T3_STANDIN_SILENT=
 source "$(dirname "$0")/wine-session.sh"
 
+workdir=$BUILD_DIR/demo
 if [ -n "$demo" ]; then
-  game=$WINEPREFIX/drive_c/Games/Demo
-  mkdir -p "$game/System" "$WINEPREFIX/drive_c/Games/Editor/System"
-  cp "$bin/T3.exe" "$game/System/T3.exe"
-  cp "$bin/T3.exe" "$WINEPREFIX/drive_c/Games/Editor/System/T3.exe"
-  touch "$game/System/T3Gamesys.t3u"
+  c=$WINEPREFIX/drive_c
+  mkdir -p "$c/Games/Demo/System" "$c/Games/Editor/System" "$c/Corvane"
+  cp "$bin/T3.exe" "$c/Games/Demo/System/T3.exe"
+  cp "$bin/T3.exe" "$c/Games/Editor/System/T3.exe"
+  touch "$c/Games/Demo/System/T3Gamesys.t3u"
+  # Corvane lives on drive C: like the game: drive Z: (the whole Linux file system) only adds a
+  # drive whose name Wine can't read, and says so on the terminal.
+  cp "$bin/Corvane.exe" "$c/Corvane/"
+  rm -f "$WINEPREFIX/dosdevices/z:"
+  workdir=$c/Corvane
+  # Wine draws the caption buttons with its Marlett font, which it finds only among the prefix's.
+  [ -f "$c/windows/Fonts/marlett.ttf" ] || cp /usr/share/wine/fonts/marlett.ttf "$c/windows/Fonts/" 2>/dev/null || true
   wine reg add 'HKLM\Software\Ion Storm\Thief - Deadly Shadows' /v ION_ROOT /t REG_SZ \
     /d 'C:\Games\Demo' /f >/dev/null 2>&1
   # On the virtual display no window manager draws the frame: Wine draws it itself.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$([ -n "$headless" ] && echo N || echo Y)" \
     /f >/dev/null 2>&1
+  # The demo's editor works on an installation of its own.
+  [ -s "$workdir/Corvane.ini" ] || printf 'C:\\Games\\Editor\\\r\n\r\n\r\n' >"$workdir/Corvane.ini"
 fi
-
-workdir=$BUILD_DIR/demo
 mkdir -p "$workdir"
 cd "$workdir"
-# The demo's editor works on an installation of its own.
-if [ -n "$demo" ] && [ ! -s Corvane.ini ]; then
-  printf 'C:\\Games\\Editor\\\r\n\r\n\r\n' > Corvane.ini
-fi
+corvane=$bin/Corvane.exe
+[ -n "$demo" ] && corvane=$workdir/Corvane.exe
 if [ -z "$headless" ]; then
-  wine "$bin/Corvane.exe" "$@"
+  wine "$corvane" "$@"
   exit 0
 fi
-
-wine "$bin/Corvane.exe" "$@" &
-corvane=$!
-sleep 4
-picture=$BUILD_DIR/corvane.png
-if command -v import >/dev/null; then
-  import -window root png:- | convert - -trim +repage "$picture"
-  echo "The window as it looked: $picture"
-else
+if ! command -v import >/dev/null; then
   echo "No ImageMagick 'import' here: no picture taken" >&2
+  wine "$corvane" "$@"
+  exit 0
 fi
+wine "$corvane" "$@" &
+running=$!
+# Ready is when the picture stops changing: the window is drawn, and the drives have their names.
+picture=$BUILD_DIR/corvane.png
+shot=$BUILD_DIR/corvane-shot.png
+last= same=0
+for _ in $(seq 100); do
+  sleep 0.2
+  import -window root png:- 2>/dev/null | convert - -trim +repage "$shot" 2>/dev/null || continue
+  now=$(convert "$shot" -format '%#' info: 2>/dev/null)
+  if [ "$now" = "$last" ] && [ "$(identify -format '%w' "$shot")" -gt 300 ]; then
+    same=$((same + 1))
+    [ "$same" -ge 5 ] && break
+  else
+    same=0
+  fi
+  last=$now
+done
+mv "$shot" "$picture"
+echo "The window as it looked: $picture"
 wineserver -k 2>/dev/null || true
-wait "$corvane" 2>/dev/null || true
+wait "$running" 2>/dev/null || true

@@ -10,7 +10,7 @@ constexpr const char* GameKeyPath = "Software\\Ion Storm\\Thief - Deadly Shadows
 
 std::string ReadGameValue(const char* name) {
     OwnedKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, GameKeyPath, 0, KEY_READ | KEY_WOW64_32KEY, key.Put()) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, GameKeyPath, 0, KEY_READ, key.Put()) != ERROR_SUCCESS)
         return "(no key)";
     DWORD size = 0;
     if (RegQueryValueExA(key.Get(), name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)

@@ -54,20 +54,20 @@ double TimeOnce(const Trial& trial) {
     return elapsed;
 }
 
-void Report(const char* what, double tree, double baseline) {
-    std::printf("%-34s tree %8.3f s   baseline %8.3f s   ratio %.2f\n", what, tree, baseline, tree / baseline);
+void Report(const char* what, double tree, double baseline, const char* target) {
+    std::printf("%-34s tree %8.3f s   baseline %8.3f s   ratio %.2f%s\n", what, tree, baseline, tree / baseline, target);
     std::fflush(stdout);
 }
 
 // The best of a few rounds each, taken in turns so that a busy moment of the machine hits both.
-void Compare(const char* what, const Trial& tree, const Trial& baseline) {
+void Compare(const char* what, const Trial& tree, const Trial& baseline, const char* target = "") {
     double bestTree = 1e30;
     double bestBaseline = 1e30;
     for (int round = 0; round < Rounds; ++round) {
         bestTree = std::min(bestTree, TimeOnce(tree));
         bestBaseline = std::min(bestBaseline, TimeOnce(baseline));
     }
-    Report(what, bestTree, bestBaseline);
+    Report(what, bestTree, bestBaseline, target);
 }
 
 std::string LevelName(int level) {
@@ -134,8 +134,8 @@ int CALLBACK CompareNames(LPARAM first, LPARAM second, LPARAM names) {
     return _stricmp(all[first].c_str(), all[second].c_str());
 }
 
-// The unavoidable part of listing one folder: the search, a children-marker search per
-// subfolder, one insertion each, one sort and the expansion. Returns the child named next.
+// Listing one folder the eager way, bare of everything else: the search, a children-marker search
+// for every subfolder, one insertion each, one sort and the expansion. Returns the child named next.
 HTREEITEM BareListing(HWND tree, HTREEITEM parent, const std::string& folder, const std::string& next) {
     std::vector<std::string> names;
     HTREEITEM found = nullptr;
@@ -215,7 +215,7 @@ void MeasureExpansion(const Bench& bench) {
     const Trial baseline{[&] { plain = PlainTree(bench); },
                          [&] { BareListing(plain, PlainRoot(plain, "wide"), bench.root + "wide\\", ""); },
                          [&] { DestroyWindow(plain); }};
-    Compare("expand a folder of 10,000 folders", tree, baseline);
+    Compare("expand a folder of 10,000 folders", tree, baseline, " (target: at most 0.30)");
 }
 
 void MeasureSelection(const Bench& bench) {

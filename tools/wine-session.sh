@@ -57,6 +57,12 @@ if [ -n "${CORVANE_TEST_PREFIX:-}" ]; then
   else
     echo "No small drive F: for the full-disk test (it needs root to mount one): that test is skipped." >&2
   fi
+  # Drive S: for the slow-drive benchmark, which mounts a slow file system on it later.
+  rm -f "$WINEPREFIX/dosdevices/s:"
+  if [ -n "${CORVANE_SLOW_DRIVE:-}" ]; then
+    mkdir -p "$CORVANE_SLOW_DRIVE"
+    ln -sfn "$CORVANE_SLOW_DRIVE" "$WINEPREFIX/dosdevices/s:"
+  fi
 fi
 # One server for the whole session: each program then starts in a tenth of a second.
 if [ -n "$corvane_xvfb" ]; then

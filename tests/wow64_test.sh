@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# In a 64-bit prefix, as Proton and current Wine make them: Corvane, a 32-bit program, writes
+# ION_ROOT and GameSysModder where the 32-bit game reads them, the registry's 32-bit view.
+set -euo pipefail
+export WINEPREFIX=$BUILD_DIR/wine-tests64 T3_STANDIN_SILENT=1
+unset WINEARCH  # the prefix says what it is
+failures=0
+fail() { printf 'FAIL: %s\n' "$*" >&2; failures=$((failures + 1)); }
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  WINEARCH=win64 /usr/lib/wine/wine64 wineboot -i </dev/null >/dev/null 2>&1
+  wineserver -w
+fi
+trap 'wineserver -k 2>/dev/null || true' EXIT
+game=$WINEPREFIX/drive_c/Game work=$WINEPREFIX/drive_c/work
+mkdir -p "$game/System" "$work"
+cp "$BUILD_DIR/bin/T3.exe" "$game/System/"
+printf 'C:\\Game\\\r\nC:\\Game\\\r\nX.t3u\r\n' >"$work/Corvane.ini"
+key='HKLM\Software\Ion Storm\Thief - Deadly Shadows'
+values() { wine reg query "$key" "/reg:$1" </dev/null 2>/dev/null | tr -d '\r' | awk '/REG_SZ/ {print $1 "=" $3}' || true; }
+
+for switch in /setgame /rungame; do
+  wine reg delete "$key" /f </dev/null >/dev/null 2>&1 || true
+  rm -f "$game/System/T3-report.txt"
+  (cd "$work" && wine "$BUILD_DIR/bin/Corvane.exe" "$switch" </dev/null >/dev/null 2>&1) || fail "$switch ended with $?"
+  [ "$(values 32)" = "$(printf 'GameSysModder=C:\\Game\\System\\X.t3u\nION_ROOT=C:\\Game')" ] ||
+    fail "$switch: the 32-bit view holds: $(values 32)"
+  [ -z "$(values 64)" ] || fail "$switch: the 64-bit view holds: $(values 64)"
+done
+for _ in $(seq 100); do [ -s "$game/System/T3-report.txt" ] && break; sleep 0.1; done
+grep -q $'ION_ROOT=C:\\\\Game\tGameSysModder=C:\\\\Game\\\\System\\\\X.t3u' "$game/System/T3-report.txt" ||
+  fail "the 32-bit game read: $(cat "$game/System/T3-report.txt" 2>/dev/null)"
+[ "$failures" = 0 ] || exit 1
+echo "64-bit prefix: the game's values are in the 32-bit view, where the game reads them"
