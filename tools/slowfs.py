@@ -26,7 +26,7 @@ import time
 
 LOOKUP, FORGET, GETATTR, READLINK, OPEN, READ, STATFS = 1, 2, 3, 5, 14, 15, 17
 GETXATTR, LISTXATTR, INIT, OPENDIR, READDIR, ACCESS = 22, 23, 26, 27, 28, 34
-INTERRUPT, DESTROY, BATCH_FORGET = 36, 38, 42
+INTERRUPT, DESTROY, BATCH_FORGET, STATX = 36, 38, 42, 52
 # Closing and syncing succeed, however slowly: there is nothing to write back.
 CLOSES = {18, 20, 25, 29, 30}  # RELEASE, FSYNC, FLUSH, RELEASEDIR, FSYNCDIR
 # SETATTR, SYMLINK, MKNOD, MKDIR, UNLINK, RMDIR, RENAME, LINK, WRITE, SETXATTR, REMOVEXATTR,
@@ -156,6 +156,8 @@ def serve(fd, delay, interruptible, slow_root):
         elif op == DESTROY:
             reply(fd, unique)
             return
+        elif op == STATX:
+            reply(fd, unique, errno.ENOSYS)  # at once: the kernel then asks GETATTR, for good
         elif op == GETATTR and ino == 1 and not slow_root:
             reply(fd, unique, *answer(op, ino, body))
         elif op not in (FORGET, BATCH_FORGET):  # a fixed tree keeps no lookup counts
