@@ -2,10 +2,10 @@
 // window's thread and shared by every tree, and drive access without the system's "no disk" boxes.
 #include "explorer_tree/tree_library.h"
 
-#include <objbase.h>
 #include <memory>
 #include "explorer_tree/shell_info.h"
 #include "explorer_tree/tree_items.h"
+#include "platform/libraries_on_demand.h"
 
 namespace {
 
@@ -45,9 +45,9 @@ bool AskShellAboutDrive(const std::string& root, std::string& label, int& icon) 
 // The shell wants COM on every thread that asks it about files.
 class ComOnThisThread {
 public:
-    ComOnThisThread() : initialised_(SUCCEEDED(CoInitialize(nullptr))) {}
+    ComOnThisThread() : initialised_(SUCCEEDED(ComInitialize())) {}
     ~ComOnThisThread() {
-        if (initialised_) CoUninitialize();
+        if (initialised_) ComUninitialize();
     }
     ComOnThisThread(const ComOnThisThread&) = delete;
     ComOnThisThread& operator=(const ComOnThisThread&) = delete;

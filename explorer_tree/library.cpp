@@ -1,12 +1,11 @@
 // The tree library's state and set-up, a tree's creation and destruction, and its root items.
 #include "explorer_tree/tree_library.h"
 
-#include <objbase.h>
-#include <shlobj.h>
 #include <algorithm>
 #include <vector>
 #include "explorer_tree/shell_info.h"
 #include "explorer_tree/tree_items.h"
+#include "platform/libraries_on_demand.h"
 
 namespace {
 
@@ -37,10 +36,10 @@ std::optional<std::string> FirstDisplayName(const std::string& name, const std::
 
 std::string DocumentsFolder() {
     LPITEMIDLIST location = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_PERSONAL, &location))) return {};
+    if (FAILED(ShellSpecialFolder(CSIDL_PERSONAL, location))) return {};
     std::vector<char> folder(MAX_PATH);
-    const BOOL found = SHGetPathFromIDListA(location, folder.data());
-    CoTaskMemFree(location);
+    const BOOL found = ShellFolderPath(location, folder.data());
+    ComFree(location);
     return found ? std::string(folder.data()) : std::string();
 }
 
@@ -254,7 +253,7 @@ void BuildRoots(TreeRecord& record) {
 void LearnShellLooks() {
     if (state.shellLearnt) return;
     state.shellLearnt = true;
-    CoInitialize(nullptr);
+    ComInitialize();
     const std::string windowsFolder = WindowsFolder();
     // The Windows drive is the one drive that is always there and quick to answer.
     const std::string windowsDrive = windowsFolder.substr(0, 3);

@@ -1,14 +1,14 @@
 // What the shell knows about a path: its small and large icons and its display name.
 #include "explorer_tree/shell_info.h"
 
-#include <shellapi.h>
+#include "platform/libraries_on_demand.h"
 
 namespace {
 
 // The shell copies the path into buffers of the platform's path size.
 DWORD_PTR AskShell(const std::string& path, UINT flags, SHFILEINFOA& info) {
     if (path.size() >= MAX_PATH) return 0;
-    return SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, flags);
+    return ShellGetFileInfo(path.c_str(), flags, info);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <vector>
+#include "platform/libraries_on_demand.h"
 
 namespace {
 
@@ -99,7 +100,7 @@ std::string ChooseFile(const std::string& title, const std::string& defaultFile,
     request.lpstrTitle = title.c_str();
     request.Flags = ChooserFlags;
     DisableThreadWindows();
-    const BOOL chosen = GetOpenFileNameA(&request);
+    const BOOL chosen = ChooseFileToOpen(request);
     ReenableThreadWindows();
     return chosen ? NameAreaText() : std::string();
 }

@@ -2,7 +2,7 @@
 #include "platform/program.h"
 
 #include <windows.h>
-#include <shellapi.h>
+#include "platform/libraries_on_demand.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ std::intptr_t StartProgram(const std::string& program, const std::string& parame
     request.lpParameters = parameters.c_str();
     request.lpDirectory = folder.empty() ? nullptr : folder.c_str();
     request.nShow = (flags & StartHidden) ? SW_HIDE : SW_SHOWNORMAL;
-    if (!ShellExecuteExA(&request)) return 0;
+    if (!ShellExecuteRequest(request)) return 0;
     if (!request.hProcess) return 1;
     if (flags & StartWait) WaitForSingleObject(request.hProcess, INFINITE);
     return reinterpret_cast<std::intptr_t>(request.hProcess);
