@@ -1,5 +1,5 @@
-// The launcher's window in-process: its title, size, controls and their places, the trees' kind
-// and the Tab order. What its buttons do is tried on the real Corvane.exe.
+// The launcher's window in-process: its title, size, controls and their places, and the trees'
+// kind. What its buttons do is tried on the real Corvane.exe.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -21,21 +21,11 @@ std::vector<std::string> ChildTexts(HWND tree, HTREEITEM parent) {
     return texts;
 }
 
-class LauncherTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ResetToolkit();
-        ASSERT_TRUE(BuildMainWindow());
-        AppendTitleSuffix();
-        window = WindowHandle(MainWindow);
-        SetForegroundWindow(window);
-        DrainEvents();
-    }
-    void TearDown() override { CloseAllWindows(); }
-    HWND window = nullptr;
-};
-
-TEST_F(LauncherTest, TheWindowHasItsTitleSizeAndEveryControlItsPlace) {
+TEST(LauncherTest, TheWindowHasItsTitleSizeAndEveryControlItsPlace) {
+    ResetToolkit();
+    ASSERT_TRUE(BuildMainWindow());
+    AppendTitleSuffix();
+    const HWND window = WindowHandle(MainWindow);
     EXPECT_EQ("Corvane - by Pellworth - 2.02 GL", GetWindowTitle(MainWindow));
     ExpectClientAreaAt(window, 305, 39, 378, 243);
     const struct {
@@ -67,16 +57,7 @@ TEST_F(LauncherTest, TheWindowHasItsTitleSizeAndEveryControlItsPlace) {
     EXPECT_EQ((std::vector<std::string>{"_c", "A", "b"}), ChildTexts(tree, TreeView_GetSelection(tree)));
     for (HTREEITEM child = FirstChild(tree, TreeView_GetRoot(tree)); child; child = NextSibling(tree, child))
         EXPECT_NE(DocumentsKind, ItemKind(ItemParameter(tree, child)));
-    // Tab visits the buttons and the field, never the labels or the trees.
-    SetFocus(Control(LaunchGameButton));
-    std::vector<ObjectNumber> order;
-    for (int i = 0; i < 6; ++i) {
-        PressKey(VK_TAB);
-        DrainEvents(60);
-        order.push_back(GetWindowLongPtrA(GetFocus(), GWLP_ID));
-    }
-    EXPECT_EQ((std::vector<ObjectNumber>{LaunchEditorButton, GamesysField, BrowseButton, ActivateGameButton,
-                                         ActivateEditorButton, LaunchGameButton}), order);
+    CloseAllWindows();
 }
 
 }  // namespace

@@ -3,8 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <shellapi.h>
-#include <atomic>
-#include <thread>
+#include <algorithm>
 #include "launcher/registry.h"
 #include "toolkit/controls.h"
 #include "toolkit/windows.h"
@@ -104,31 +103,9 @@ std::vector<ToolkitEvent> DrainEvents(DWORD quietMs) {
 }
 
 int CountControlEvents(const std::vector<ToolkitEvent>& events, int control, int subtype) {
-    int count = 0;
-    for (const ToolkitEvent& event : events)
-        count += event.code == ControlEvent && event.control == control && event.subtype == subtype;
-    return count;
-}
-
-std::vector<std::string> ErrorBoxesDuring(const std::function<void()>& action) {
-    std::vector<std::string> texts;
-    std::atomic<bool> done{false};
-    std::thread watcher([&] {
-        for (; !done; Sleep(20)) {
-            const HWND box = FindWindowA("#32770", "Error");
-            DWORD process = 0;
-            if (!box || (GetWindowThreadProcessId(box, &process), process != GetCurrentProcessId())) continue;
-            char text[2048] = "";
-            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-            texts.push_back(text);
-            SendMessageA(box, WM_COMMAND, IDOK, 0);
-            for (int wait = 0; wait < 100 && IsWindow(box); ++wait) Sleep(20);  // once, though it takes a moment to go
-        }
+    return std::count_if(events.begin(), events.end(), [&](const ToolkitEvent& event) {
+        return event.code == ControlEvent && event.control == control && event.subtype == subtype;
     });
-    action();
-    done = true;
-    watcher.join();
-    return texts;
 }
 
 void WriteBytes(const std::string& name, const std::string& bytes) {

@@ -28,8 +28,6 @@ struct ToolkitEvent {
 // Takes events with WaitEvent for as long as they keep coming, until none came for quietMs.
 std::vector<ToolkitEvent> DrainEvents(DWORD quietMs = 150);
 int CountControlEvents(const std::vector<ToolkitEvent>& events, int control, int subtype);
-// Runs the action while a thread of its own answers every "Error" box; gives their texts.
-std::vector<std::string> ErrorBoxesDuring(const std::function<void()>& action);
 
 void WriteBytes(const std::string& name, const std::string& bytes);
 std::string ReadBytes(const std::string& name);  // "(missing)" when it can't be opened
