@@ -12,9 +12,7 @@ deps:
 	  tools/install-deps.sh imagemagick; fi
 
 build: deps
-	@cmake -S . -B $(BUILD_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-	  -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(BUILD_DIR) -j2
+	@tools/build.sh
 
 test: build
 	tools/run-tests.sh
@@ -25,7 +23,8 @@ run: build
 bench: build
 	tools/run-bench.sh
 
-dist: build
+dist: deps
+	@tools/build.sh --release
 	tools/make-dist.sh
 
 # For developers: seeds each fault of tools/mutants.txt and says which ones the tests catch.

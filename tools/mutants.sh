@@ -25,8 +25,8 @@ if [ "${#befores[@]}" -ne "$count" ] || [ "${#afters[@]}" -ne "$count" ] || [ "$
   exit 1
 fi
 
-cmake -S . -B "$BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$BUILD_DIR" -j2 >/dev/null
+tools/build.sh >/dev/null
+source tools/wine-env.sh
 
 original=
 restore() { [ -n "$original" ] && printf '%s' "$original" >"$current"; original=; }

@@ -3,8 +3,22 @@
 corvane_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${BUILD_DIR:-$corvane_root/build}
 case "$BUILD_DIR" in /*) ;; *) BUILD_DIR=$corvane_root/$BUILD_DIR ;; esac
-export BUILD_DIR
-export WINEARCH=win32
+# Some virtual machines run no 32-bit Linux programs, and so no 32-bit Wine. There the tests, the
+# demo and the benchmarks run a 64-bit build of the same sources, made in BUILD_DIR/host64, with
+# Wine's 64-bit part; Corvane itself and its release package stay 32-bit (tools/build.sh).
+if [ -z "${CORVANE_HOST64+set}" ]; then
+  CORVANE_HOST64=
+  /usr/lib/wine/wine --version >/dev/null 2>&1 || CORVANE_HOST64=1
+  [ -n "$CORVANE_HOST64" ] && BUILD_DIR=$BUILD_DIR/host64
+fi
+export BUILD_DIR CORVANE_HOST64
+if [ -n "$CORVANE_HOST64" ]; then
+  # Debian's wine and wineboot would pick the 32-bit loader because it is installed.
+  export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
+  case ":$PATH:" in *":$corvane_root/tools/wine64:"*) ;; *) PATH=$corvane_root/tools/wine64:$PATH ;; esac
+else
+  export WINEARCH=win32
+fi
 export WINEDEBUG=-all
 # No Mono or Gecko installer prompts.
 export WINEDLLOVERRIDES="mscoree,mshtml="
