@@ -3,7 +3,7 @@
 # no 32-bit programs the 64-bit build that the tests run there (tools/wine-env.sh).
 #   tools/build.sh [--release]   (--release: the 32-bit build whatever the machine runs)
 set -euo pipefail
-[ "${1:-}" = --release ] && export CORVANE_HOST64=
+if [ "${1:-}" = --release ]; then export CORVANE_HOST64=; fi
 source "$(dirname "$0")/wine-env.sh"
 arch=i686
 if [ -n "$CORVANE_HOST64" ]; then

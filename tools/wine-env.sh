@@ -7,9 +7,11 @@ case "$BUILD_DIR" in /*) ;; *) BUILD_DIR=$corvane_root/$BUILD_DIR ;; esac
 # demo and the benchmarks run a 64-bit build of the same sources, made in BUILD_DIR/host64, with
 # Wine's 64-bit part; Corvane itself and its release package stay 32-bit (tools/build.sh).
 if [ -z "${CORVANE_HOST64+set}" ]; then
-  CORVANE_HOST64=
-  /usr/lib/wine/wine --version >/dev/null 2>&1 || CORVANE_HOST64=1
-  [ -n "$CORVANE_HOST64" ] && BUILD_DIR=$BUILD_DIR/host64
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    CORVANE_HOST64=
+  else
+    CORVANE_HOST64=1 BUILD_DIR=$BUILD_DIR/host64
+  fi
 fi
 export BUILD_DIR CORVANE_HOST64
 if [ -n "$CORVANE_HOST64" ]; then
