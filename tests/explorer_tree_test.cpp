@@ -124,7 +124,8 @@ protected:
 };
 
 TEST_F(ExplorerTreeTest, MyComputerHoldsTheDrivesInOrderThenMyDocumentsWithTheShellsLooks) {
-    const HWND hidden = AddTree(1, HideMyDocuments), plain = AddTree(2, 0);
+    // The plain tree first: My Documents is known before the other tree is built.
+    const HWND plain = AddTree(2, 0), hidden = AddTree(1, HideMyDocuments);
     const auto kinds = [](HWND tree) {
         return EachChild(tree, TreeView_GetRoot(tree), [&](HTREEITEM child) { return ItemKind(ItemParameter(tree, child)); });
     };

@@ -154,7 +154,10 @@ void DeleteGameKey() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, GameKey); }
 void SetGameValue(const std::string& name, const std::string& data, DWORD type) {
     OwnedKey key;
     RegCreateKeyA(HKEY_LOCAL_MACHINE, GameKey, key.Put());
-    RegSetValueExA(key.Get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+    // A text stored without its zero stays so only when no zero follows it: the system adds one
+    // that it finds right after the data.
+    const std::string bytes = data + '!';
+    RegSetValueExA(key.Get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                    static_cast<DWORD>(data.size()));
 }
 
