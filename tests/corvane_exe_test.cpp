@@ -220,9 +220,9 @@ TEST_F(CorvaneExeTest, ASaveThatFailsLeavesTheOldFileAndNothingElse) {
     EXPECT_EQ(1u, outcome.exitCode);
     EXPECT_NE(std::string::npos, outcome.box.find("could not save its settings")) << outcome.box;
     EXPECT_EQ(settings, ReadBytes(Settings));
-    // A full disk: the new file gets one page of the two it needs.
+    // A full disk: the new file gets one page of the two it needs, and its last line is cut short.
     if (!(GetLogicalDrives() & 1u << ('F' - 'A'))) GTEST_SKIP() << "no small drive F: in this prefix";
-    const std::string full = "F:\\work\\", old = Lines(std::string(5000, 'x'), Game, "X.t3u");
+    const std::string full = "F:\\work\\", old = Lines(Editor, Game, std::string(5000, 'x'));
     MakeFolders(full);
     WriteBytes(full + "Corvane.ini", old);
     {
@@ -233,7 +233,7 @@ TEST_F(CorvaneExeTest, ASaveThatFailsLeavesTheOldFileAndNothingElse) {
         SetFilePointer(filler.Get(), -4096, nullptr, FILE_END);
         SetEndOfFile(filler.Get());
     }
-    outcome = RunCorvane("/setgamesys Y.t3u", nullptr, full);
+    outcome = RunCorvane("/seteditorpath " + Game, nullptr, full);
     DeleteFileA("F:\\filler");
     EXPECT_EQ(1u, outcome.exitCode);
     EXPECT_NE(std::string::npos, outcome.box.find("could not save its settings")) << outcome.box;
