@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "launcher/main_window.h"
+#include "launcher/registry.h"
 #include "platform/program.h"
 #include "tests/test_support.h"
 
@@ -19,6 +20,44 @@ std::string Lines(const std::string& editor, const std::string& game, const std:
 }
 std::string NoBackslash(const std::string& folder) { return folder.substr(0, folder.size() - 1); }
 std::string Report(const std::string& folder) { return folder + "System\\T3-report.txt"; }
+
+// The game's registry values as stored: a text has its terminating zero.
+std::string WithZero(const std::string& text) { return std::string(text.c_str(), text.size() + 1); }
+
+void DeleteGameKey() {
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, GameKey);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Ion Storm");  // when nothing else is under it
+}
+
+// ION_ROOT afresh as a case gives it: "-" none, "~" under a key that keeps none, a first "%" as
+// REG_EXPAND_SZ, a first "!" without its zero.
+void SetIonRoot(const std::string& given) {
+    DeleteGameKey();
+    OwnedKey key;
+    // A volatile key takes no lasting key below it.
+    if (given == "~")
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Ion Storm", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        key.Put(), nullptr);
+    if (given == "~" || given == "-") return;
+    RegCreateKeyA(HKEY_LOCAL_MACHINE, GameKey, key.Put());
+    // A text stored without its zero stays so only when no zero follows it: the system adds one
+    // that it finds right after the data.
+    const std::string data = given[0] == '!' ? given.substr(1) : WithZero(given), bytes = data + '!';
+    RegSetValueExA(key.Get(), "ION_ROOT", 0, given[0] == '%' ? REG_EXPAND_SZ : REG_SZ,
+                   reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(data.size()));
+}
+
+// "(not REG_SZ)" for a missing value or another type.
+std::string GameValue(const std::string& name) {
+    OwnedKey key;
+    DWORD type = 0, size = 0;
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, GameKey, 0, KEY_READ, key.Put());
+    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) || type != REG_SZ)
+        return "(not REG_SZ)";
+    std::string data(size, '\0');
+    RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &size);
+    return data;
+}
 
 // A top-level window of that process, or null.
 HWND WindowOf(DWORD process, const char* className, const char* title) {
@@ -104,8 +143,8 @@ struct Case {
     const char* what;
     std::string arguments;
     std::function<void(HWND)> action;  // for a window run
-    std::string settings;  // the file before; it holds the same after unless said
-    std::string ionRoot;   // before, "-" for no key, a first "%" for REG_EXPAND_SZ, a first "!" for no zero
+    std::string settings;  // the file before, or "(missing)"; it holds the same after unless said
+    std::string ionRoot;   // before, as SetIonRoot takes it
     DWORD exitCode;
     std::string box;       // a piece of the Error box; empty: no box may come
     std::string settingsAfter = Unchanged;
@@ -125,6 +164,7 @@ TEST_F(CorvaneExeTest, SwitchesAndButtonsDoTheirWorkOrSayWhyNotAndChangeNothing)
         {"doubled backslashes and slashes", "/runeditor", {}, Lines("c:/corvane-e2e\\\\Editor", Game, "X.t3u"), elsewhere, 0, "", Unchanged, NoBackslash(Editor), Editor},
         {"a UTF-8 mark", "/seteditor", {}, "\xEF\xBB\xBF" + settings, elsewhere, 0, "", settings, NoBackslash(Editor)},
         {"ION_ROOT for empty lines", "/rungame", {}, Lines("", "", "X.t3u"), NoBackslash(Game), 0, "", Unchanged, NoBackslash(Game), Game},
+        {"a registry that can't be written", "/rungame", {}, settings, "~", 1, "could not write ION_ROOT"},
         {"a line for a folder gone", "/rungame", {}, Lines(Editor, Gone, "X.t3u"), NoBackslash(Editor), 1, "folder was not found:\n" + Gone},
         {"no key", "/setgame", {}, "", "-", 1, "No Thief 3 folder is chosen", Unchanged, "(not REG_SZ)"},
         {"an overlong ION_ROOT", "/reset", {}, "", "!" + std::string(255, 'r'), 1, "No Thief 3 folder is chosen"},
@@ -150,16 +190,16 @@ TEST_F(CorvaneExeTest, SwitchesAndButtonsDoTheirWorkOrSayWhyNotAndChangeNothing)
         {"no plain click", "", Press(LaunchGameButton, BN_DOUBLECLICKED), settings, elsewhere, 0, ""},
         {"no plain click either", "", Press(ActivateEditorButton, BN_PUSHED), settings, elsewhere, 0, ""},
         {"Activate with no folder", "", Press(ActivateEditorButton), Lines(Gone, Game, "X.t3u"), elsewhere, 0, "The editor folder was not found:\n" + Gone},
+        {"a shortcut used while the window is open, and a line it can't show, kept", "", [](HWND) { RunCorvane("/setgamepath " + Editor); },
+         Lines(Gone, Game, "X.t3u"), elsewhere, 0, "", Lines(Gone, Editor, "X.t3u")},
+        {"an untouched first run pins no folder", "", [](HWND) {}, "(missing)", "-", 0, "", Lines("", "", "")},
         {"an emptied gamesys name", "", Press(ActivateGameButton, BN_CLICKED, true), settings, elsewhere, 0, "No gamesys file is named", Lines(Editor, Game, "")},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
-        WriteBytes(Settings, test.settings);
-        DeleteGameKey();
-        if (test.ionRoot != "-") {
-            const bool noZero = test.ionRoot[0] == '!';
-            SetGameValue("ION_ROOT", noZero ? test.ionRoot.substr(1) : WithZero(test.ionRoot), test.ionRoot[0] == '%' ? REG_EXPAND_SZ : REG_SZ);
-        }
+        if (test.settings == "(missing)") DeleteFileA(Settings.c_str());
+        else WriteBytes(Settings, test.settings);
+        SetIonRoot(test.ionRoot);
         for (const std::string& folder : {Game, Editor, Bare}) DeleteFileA(Report(folder).c_str());
         const std::string ionRoot = GameValue("ION_ROOT");
         const Outcome outcome = RunCorvane(test.arguments, test.action);
@@ -185,7 +225,8 @@ TEST_F(CorvaneExeTest, SwitchesAndButtonsDoTheirWorkOrSayWhyNotAndChangeNothing)
             EXPECT_EQ(folder == Editor ? "-editor" : "", ProgramParameter(fields["cmd"], 0)) << fields["cmd"];
             EXPECT_EQ("", ProgramParameter(fields["cmd"], 1));
             EXPECT_STRCASEEQ((folder + "System").c_str(), fields["cwd"].c_str());
-            std::string saved = test.arguments.empty() ? fields["settings"] : after;
+            if (test.arguments.empty()) continue;  // the window saves when it closes
+            std::string saved = after;
             for (size_t at = 0; (at = saved.find_first_of("\r\n", at)) != std::string::npos; at += 2)
                 saved.replace(at, 1, saved[at] == '\r' ? "\\r" : "\\n");
             EXPECT_EQ(saved, fields["settings"]) << "a run switch saves before the start";
@@ -193,30 +234,19 @@ TEST_F(CorvaneExeTest, SwitchesAndButtonsDoTheirWorkOrSayWhyNotAndChangeNothing)
     }
 }
 
-TEST_F(CorvaneExeTest, TheWindowKeepsTheLinesThePlayerDidNotChange) {
-    const auto close = [](HWND) {};
-    WriteBytes(Settings, Lines(Gone, Game, "X.t3u"));
-    // A shortcut used while the window is open is not undone when the window closes.
-    EXPECT_EQ(0u, RunCorvane("", [](HWND) { EXPECT_EQ(0u, RunCorvane("/setgamepath " + Editor).exitCode); }).exitCode);
-    EXPECT_EQ(Lines(Gone, Editor, "X.t3u"), ReadBytes(Settings)) << "the line that could not be shown is kept";
-    // A file that another program held locked at the start keeps its lines.
+TEST_F(CorvaneExeTest, ASettingsFileLockedReadOnlyOrOnAFullDiskKeepsItsLinesAndNothingElseIsLeft) {
+    const std::string settings = Lines(Gone, Game, "X.t3u");
+    WriteBytes(Settings, settings);
+    // Another program held it at the start: the lines Corvane could not read are not written over.
     OwnedFile lock(CreateFileA(Settings.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    const Outcome outcome = RunCorvane("", [&](HWND) { lock.Reset(); });
+    Outcome outcome = RunCorvane("", [&](HWND) { lock.Reset(); });
     EXPECT_EQ(0u, outcome.exitCode);
     EXPECT_EQ("", outcome.box);
-    EXPECT_EQ(Lines(Gone, Editor, "X.t3u"), ReadBytes(Settings));
-    DeleteFileA(Settings.c_str());
-    EXPECT_EQ(0u, RunCorvane("", close).exitCode);
-    EXPECT_EQ(Lines("", "", ""), ReadBytes(Settings)) << "an untouched first run pins no folder";
-}
-
-TEST_F(CorvaneExeTest, ASaveThatFailsLeavesTheOldFileAndNothingElse) {
-    const std::string settings = Lines(Editor, Game, "X.t3u");
-    WriteBytes(Settings, settings);
+    EXPECT_EQ(settings, ReadBytes(Settings));
     SetFileAttributesA(Settings.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(0u, RunCorvane("/setgame").exitCode) << "nothing the player chose was to be saved";
     EXPECT_EQ(WithZero(NoBackslash(Game)), GameValue("ION_ROOT"));
-    Outcome outcome = RunCorvane("/setgamesys Y.t3u");
+    outcome = RunCorvane("/setgamesys Y.t3u");
     EXPECT_EQ(1u, outcome.exitCode);
     EXPECT_NE(std::string::npos, outcome.box.find("could not save its settings")) << outcome.box;
     EXPECT_EQ(settings, ReadBytes(Settings));
@@ -241,21 +271,6 @@ TEST_F(CorvaneExeTest, ASaveThatFailsLeavesTheOldFileAndNothingElse) {
     WIN32_FIND_DATAA entry;
     OwnedFind search(FindFirstFileA((full + "*.tmp").c_str(), &entry));
     EXPECT_FALSE(search) << "a temporary file is left: " << entry.cFileName;
-}
-
-TEST_F(CorvaneExeTest, ARegistryThatCannotBeWrittenIsReportedAndNothingStarts) {
-    // A volatile key takes no lasting key below it.
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Ion Storm");
-    HKEY parent;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Ion Storm", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &parent, nullptr);
-    RegCloseKey(parent);
-    WriteBytes(Settings, Lines(Editor, Game, "X.t3u"));
-    DeleteFileA(Report(Game).c_str());
-    const Outcome outcome = RunCorvane("/rungame");
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Ion Storm");
-    EXPECT_EQ(1u, outcome.exitCode);
-    EXPECT_NE(std::string::npos, outcome.box.find("could not write ION_ROOT")) << outcome.box;
-    EXPECT_TRUE(WaitForReport(Report(Game), 300).empty());
 }
 
 }  // namespace

@@ -14,20 +14,16 @@ namespace {
 
 HWND Control(ObjectNumber number) { return ResolveControl(number)->handle; }
 
-std::vector<std::string> ChildTexts(HWND tree, HTREEITEM parent) {
-    std::vector<std::string> texts;
-    for (HTREEITEM child = FirstChild(tree, parent); child; child = NextSibling(tree, child))
-        texts.push_back(ReadItem(tree, child).text);
-    return texts;
-}
-
 TEST(LauncherTest, TheWindowHasItsTitleSizeAndEveryControlItsPlace) {
     ResetToolkit();
     ASSERT_TRUE(BuildMainWindow());
     AppendTitleSuffix();
     const HWND window = WindowHandle(MainWindow);
     EXPECT_EQ("Corvane - by Pellworth - 2.02 GL", GetWindowTitle(MainWindow));
-    ExpectClientAreaAt(window, 305, 39, 378, 243);
+    RECT client, outer;
+    GetClientRect(window, &client);
+    GetWindowRect(window, &outer);
+    EXPECT_EQ((std::vector<LONG>{378, 243, 305, 39}), (std::vector<LONG>{client.right, client.bottom, outer.left, outer.top}));
     const struct {
         ObjectNumber number;
         RECT place;
@@ -54,7 +50,10 @@ TEST(LauncherTest, TheWindowHasItsTitleSizeAndEveryControlItsPlace) {
     const HWND tree = Control(GameTree);
     EXPECT_EQ(TVS_HASLINES | TVS_SHOWSELALWAYS, GetWindowLongPtrA(tree, GWL_STYLE) & (TVS_HASLINES | TVS_HASBUTTONS | TVS_SHOWSELALWAYS));
     SetControlText(GameTree, FreshFolder("launcher", {"b\\", "A\\", "_c\\", "file.txt"}));
-    EXPECT_EQ((std::vector<std::string>{"_c", "A", "b"}), ChildTexts(tree, TreeView_GetSelection(tree)));
+    std::vector<std::string> listed;
+    for (HTREEITEM child = FirstChild(tree, TreeView_GetSelection(tree)); child; child = NextSibling(tree, child))
+        listed.push_back(ReadItem(tree, child).text);
+    EXPECT_EQ((std::vector<std::string>{"_c", "A", "b"}), listed);
     for (HTREEITEM child = FirstChild(tree, TreeView_GetRoot(tree)); child; child = NextSibling(tree, child))
         EXPECT_NE(DocumentsKind, ItemKind(ItemParameter(tree, child)));
     CloseAllWindows();

@@ -20,6 +20,14 @@ namespace {
 const std::string Folder = "T:\\platform\\";
 using Lines = std::vector<std::string>;
 
+// From a watcher thread, while the box runs its own message loop.
+HWND WaitForWindow(const char* className, const char* title) {
+    HWND found = nullptr;
+    for (const DWORD start = GetTickCount(); !found && GetTickCount() - start < 10000; Sleep(20))
+        found = FindWindowA(className, title);
+    return found;
+}
+
 // Reads the way the launcher does: a line only while the file is not at its end.
 Lines LinesOf(const std::string& bytes) {
     WriteBytes(Folder + "lines.txt", bytes);
@@ -133,15 +141,11 @@ TEST_F(ModalBoxesTest, AMessageBoxBelongsToTheProgramsForegroundWindowAndBlocksT
     EXPECT_FALSE(othersEnabled);
     ExpectOthersAsBefore();
     // Another program's window in front owns nothing of ours.
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION notepad{};
-    char commandLine[] = "notepad.exe";
-    ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &notepad));
-    OwnedHandle process(notepad.hProcess), thread(notepad.hThread);
+    const OwnedHandle notepad(reinterpret_cast<HANDLE>(StartProgram("notepad.exe", "", "")));
+    ASSERT_TRUE(notepad);
     SetForegroundWindow(WaitForWindow("Notepad", nullptr));
     EXPECT_EQ(nullptr, DialogOwner());
-    TerminateProcess(process.Get(), 0);
+    TerminateProcess(notepad.Get(), 0);
 }
 
 TEST_F(ModalBoxesTest, TheChooserOpensInTheDefaultsFolderAndLeavesTheCurrentOneAlone) {

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <shellapi.h>
 #include <algorithm>
-#include "launcher/registry.h"
 #include "toolkit/controls.h"
 #include "toolkit/windows.h"
 
@@ -41,13 +40,6 @@ HWND OpenControlWindow(const std::string& title) {
     return LastWindowHandle();
 }
 
-void ExpectClientAreaAt(HWND window, int x, int y, int width, int height) {
-    RECT client, outer;
-    GetClientRect(window, &client);
-    GetWindowRect(window, &outer);
-    EXPECT_EQ((std::vector<LONG>{width, height, x, y}), (std::vector<LONG>{client.right, client.bottom, outer.left, outer.top}));
-}
-
 std::string ProgramFolder() {
     std::vector<char> path(MAX_PATH * 4);
     const std::string text(path.data(), GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size())));
@@ -70,10 +62,7 @@ void ClickAt(HWND window, int x, int y) {
     POINT point{x, y};
     ClientToScreen(window, &point);
     SetCursorPos(point.x, point.y);
-    INPUT inputs[2]{};
-    inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    INPUT inputs[2]{{INPUT_MOUSE, {0, 0, 0, MOUSEEVENTF_LEFTDOWN, 0, 0}}, {INPUT_MOUSE, {0, 0, 0, MOUSEEVENTF_LEFTUP, 0, 0}}};
     SendInput(2, inputs, sizeof(INPUT));
 }
 
@@ -86,11 +75,7 @@ std::vector<ToolkitEvent> DrainEvents(DWORD quietMs) {
     std::vector<ToolkitEvent> events;
     const DWORD start = GetTickCount();
     DWORD quietSince = start;
-    while (GetTickCount() - quietSince < quietMs) {
-        if (GetTickCount() - start > 5000) {
-            ADD_FAILURE() << "events kept coming for 5 s";
-            break;
-        }
+    while (GetTickCount() - quietSince < quietMs && GetTickCount() - start < 5000) {
         const int code = WaitEvent();
         // Timer ticks (ours, and the system's for hot-tracking while the pointer rests on a
         // control) and pointer moves are no events of the test's.
@@ -99,6 +84,7 @@ std::vector<ToolkitEvent> DrainEvents(DWORD quietMs) {
         quietSince = GetTickCount();
     }
     KillTimer(nullptr, timer);
+    EXPECT_LT(GetTickCount() - start, 5000u) << "events kept coming for 5 s";
     return events;
 }
 
@@ -131,45 +117,12 @@ void MakeFolders(const std::string& folder) {
 
 std::string FreshFolder(const std::string& name, const std::vector<std::string>& entries) {
     const std::string root = "T:\\" + name + '\\', paths = "T:\\" + name + '\0';
-    SHFILEOPSTRUCTA removal{};
-    removal.wFunc = FO_DELETE;
-    removal.pFrom = paths.c_str();
-    removal.fFlags = FOF_NO_UI;
+    SHFILEOPSTRUCTA removal{nullptr, FO_DELETE, paths.c_str(), nullptr, FOF_NO_UI, FALSE, nullptr, nullptr};
     SHFileOperationA(&removal);
     MakeFolders(root);
     for (const std::string& entry : entries)
         entry.back() == '\\' ? MakeFolders(root + entry) : WriteBytes(root + entry, "");
     return root;
-}
-
-HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs) {
-    HWND found = nullptr;
-    for (const DWORD start = GetTickCount(); !found && GetTickCount() - start < timeoutMs; Sleep(20))
-        found = FindWindowA(className, title);
-    return found;
-}
-
-void DeleteGameKey() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, GameKey); }
-
-void SetGameValue(const std::string& name, const std::string& data, DWORD type) {
-    OwnedKey key;
-    RegCreateKeyA(HKEY_LOCAL_MACHINE, GameKey, key.Put());
-    // A text stored without its zero stays so only when no zero follows it: the system adds one
-    // that it finds right after the data.
-    const std::string bytes = data + '!';
-    RegSetValueExA(key.Get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                   static_cast<DWORD>(data.size()));
-}
-
-std::string GameValue(const std::string& name) {
-    OwnedKey key;
-    DWORD type = 0, size = 0;
-    RegOpenKeyExA(HKEY_LOCAL_MACHINE, GameKey, 0, KEY_READ, key.Put());
-    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) || type != REG_SZ)
-        return "(not REG_SZ)";
-    std::string data(size, '\0');
-    RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &size);
-    return data;
 }
 
 std::string InstallStandIn(const std::string& folder) {

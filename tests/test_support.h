@@ -14,7 +14,6 @@ void PumpFor(DWORD ms);
 // A fresh toolkit (window and control tables) with window 0 open, in front, taking the controls.
 HWND OpenControlWindow(const std::string& title);
 void ResetToolkit();
-void ExpectClientAreaAt(HWND window, int x, int y, int width, int height);
 std::string ProgramFolder();  // with its final backslash: Corvane.exe and T3.exe are there
 
 // Input through the real input queue, as a person gives it.
@@ -34,13 +33,6 @@ std::string ReadBytes(const std::string& name);  // "(missing)" when it can't be
 void MakeFolders(const std::string& folder);     // every folder up to its last backslash
 // T:\name\ made afresh, with the entries in it; those ending with a backslash are folders.
 std::string FreshFolder(const std::string& name, const std::vector<std::string>& entries);
-HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs = 10000);  // without pumping
-
-// The game's registry values as stored: a text has its terminating zero.
-void DeleteGameKey();
-void SetGameValue(const std::string& name, const std::string& data, DWORD type = REG_SZ);
-std::string GameValue(const std::string& name);  // "(not REG_SZ)" for a missing value or another type
-inline std::string WithZero(const std::string& text) { return std::string(text.c_str(), text.size() + 1); }
 
 // Copies the stand-in game to folder\System\T3.exe; returns where it reports how it was started.
 std::string InstallStandIn(const std::string& folder);
