@@ -19,14 +19,12 @@ printf 'C:\\Game\\\r\nC:\\Game\\\r\nX.t3u\r\n' >"$work/Corvane.ini"
 key='HKLM\Software\Ion Storm\Thief - Deadly Shadows'
 values() { wine reg query "$key" "/reg:$1" </dev/null 2>/dev/null | tr -d '\r' | awk '/REG_SZ/ {print $1 "=" $3}' || true; }
 
-for switch in /setgame /rungame; do
-  wine reg delete "$key" /f </dev/null >/dev/null 2>&1 || true
-  rm -f "$game/System/T3-report.txt"
-  (cd "$work" && wine "$BUILD_DIR/bin/Corvane.exe" "$switch" </dev/null >/dev/null 2>&1) || fail "$switch ended with $?"
-  [ "$(values 32)" = "$(printf 'GameSysModder=C:\\Game\\System\\X.t3u\nION_ROOT=C:\\Game')" ] ||
-    fail "$switch: the 32-bit view holds: $(values 32)"
-  [ -z "$(values 64)" ] || fail "$switch: the 64-bit view holds: $(values 64)"
-done
+for view in 32 64; do wine reg delete "$key" /f "/reg:$view" </dev/null >/dev/null 2>&1 || true; done
+rm -f "$game/System/T3-report.txt"
+(cd "$work" && wine "$BUILD_DIR/bin/Corvane.exe" /rungame </dev/null >/dev/null 2>&1) || fail "/rungame ended with $?"
+[ "$(values 32)" = "$(printf 'GameSysModder=C:\\Game\\System\\X.t3u\nION_ROOT=C:\\Game')" ] ||
+  fail "the 32-bit view holds: $(values 32)"
+[ -z "$(values 64)" ] || fail "the 64-bit view holds: $(values 64)"
 for _ in $(seq 100); do [ -s "$game/System/T3-report.txt" ] && break; sleep 0.1; done
 grep -q $'ION_ROOT=C:\\\\Game\tGameSysModder=C:\\\\Game\\\\System\\\\X.t3u' "$game/System/T3-report.txt" ||
   fail "the 32-bit game read: $(cat "$game/System/T3-report.txt" 2>/dev/null)"
