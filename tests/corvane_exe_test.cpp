@@ -89,7 +89,6 @@ Outcome RunCorvane(const std::string& arguments, const std::function<void(HWND)>
                         std::wstring(folder.begin(), folder.end()).c_str(), &startup, &started))
         return outcome;
     OwnedHandle process(started.hProcess), thread(started.hThread);
-    DWORD_PTR answer;
     for (DWORD start = GetTickCount(), lastClose = 0; WaitForSingleObject(process.Get(), 20) == WAIT_TIMEOUT;) {
         if (GetTickCount() - start > 20000) TerminateProcess(process.Get(), TimedOut);
         if (const HWND box = WindowOf(started.dwProcessId, "#32770", "Error")) {
@@ -101,7 +100,7 @@ Outcome RunCorvane(const std::string& arguments, const std::function<void(HWND)>
         }
         const HWND window = WindowOf(started.dwProcessId, nullptr, "Corvane - by Pellworth - 2.02 GL");
         if (!action || !window || GetTickCount() - lastClose < 500 ||
-            !SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &answer))
+            !SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, nullptr))
             continue;
         if (!lastClose) action(window);
         // Again after a while: a close that came while a box was up may not have reached the loop.
@@ -126,11 +125,9 @@ std::function<void(HWND)> Press(ObjectNumber button, WORD code = BN_CLICKED, boo
 class CorvaneExeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        MakeFolders(Work);
-        MakeFolders(Bare);
+        for (const std::string& folder : {Work, Bare}) MakeFolders(folder);
+        for (const std::string& installation : {Game, Editor}) InstallStandIn(installation);
         SetEnvironmentVariableA("T3_STANDIN_SETTINGS", Settings.c_str());
-        InstallStandIn(Game);
-        InstallStandIn(Editor);
     }
     void TearDown() override {
         SetFileAttributesA(Settings.c_str(), FILE_ATTRIBUTE_NORMAL);
