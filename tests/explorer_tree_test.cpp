@@ -153,7 +153,7 @@ TEST_F(ExplorerTreeTest, EachDriveIsAskedOnceOffTheWindowsThreadNamedInPlaceAndA
     EXPECT_EQ(folder, GetControlText(1)) << "named in place";
     EXPECT_EQ(top, TreeView_GetFirstVisible(first));
     EXPECT_EQ(Image(second, Drive(second, 'T')), 'T' - 'A' + 3);
-    PumpFor(100);
+    PumpUntil([] { return asked.names > DriveCount(); }, 100);
     EXPECT_EQ(DriveCount(), asked.names) << "one question per drive for both trees and every rebuild";
     EXPECT_TRUE(asked.nameMode & SEM_FAILCRITICALERRORS);
     // A media change drops the drive's listing and shows the folder again where it can.
@@ -210,7 +210,7 @@ TEST_F(ExplorerTreeTest, AListingIsOneSearchSortedFoldersFirstWithMarkersAskedWh
         return DefSubclassProc(window, message, first, second);
     }, 0, reinterpret_cast<DWORD_PTR>(&markersAsked));
     SetControlText(1, root + "wide\\");
-    PumpFor(100);
+    UpdateWindow(folders);
     EXPECT_EQ(Children(folders, Selected(folders)).size(), 300u);
     EXPECT_LT(markersAsked, 50) << "only the items drawn are probed";
     EXPECT_EQ(Markers(folders, Selected(folders)), std::vector<int>(300, 0));

@@ -12,8 +12,6 @@
 
 namespace {
 
-HWND Control(ObjectNumber number) { return ResolveControl(number)->handle; }
-
 TEST(LauncherTest, TheWindowHasItsTitleSizeAndEveryControlItsPlace) {
     ResetToolkit();
     ASSERT_TRUE(BuildMainWindow());

@@ -21,8 +21,6 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     return true;
 }
 
-void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
-
 void ResetToolkit() {
     CloseAllWindows();
     InitWindows();
@@ -37,6 +35,8 @@ HWND OpenControlWindow(const std::string& title) {
     return LastWindowHandle();
 }
 
+HWND Control(ObjectNumber number) { return ResolveControl(number)->handle; }
+
 std::string ProgramFolder() {
     std::vector<char> path(MAX_PATH * 4);
     const std::string text(path.data(), GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size())));
@@ -44,13 +44,10 @@ std::string ProgramFolder() {
 }
 
 void PressKeyWith(WORD modifier, WORD key) {
-    INPUT inputs[4]{};
-    for (INPUT& input : inputs) input.type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[3].ki.wVk = modifier;
-    inputs[1].ki.wVk = inputs[2].ki.wVk = key;
-    inputs[2].ki.dwFlags = inputs[3].ki.dwFlags = KEYEVENTF_KEYUP;
-    // Without a modifier only the key's own press and release go.
-    SendInput(modifier ? 4 : 2, modifier ? inputs : inputs + 1, sizeof(INPUT));
+    std::vector<INPUT> inputs;
+    for (const auto& [code, flags] : {std::pair<WORD, DWORD>{modifier, 0}, {key, 0}, {key, KEYEVENTF_KEYUP}, {modifier, KEYEVENTF_KEYUP}})
+        if (code) inputs.push_back({INPUT_KEYBOARD, {.ki = {code, 0, flags, 0, 0}}});  // without a modifier, the key alone
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 void PressKey(WORD key) { PressKeyWith(0, key); }

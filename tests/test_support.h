@@ -7,23 +7,22 @@
 #include <string>
 #include <vector>
 #include "platform/handles.h"
+#include "platform/numbers.h"
 
 // Pumps the thread's messages until done() holds or the time runs out; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
-void PumpFor(DWORD ms);
 // A fresh toolkit (window and control tables) with window 0 open, in front, taking the controls.
 HWND OpenControlWindow(const std::string& title);
 void ResetToolkit();
 std::string ProgramFolder();  // with its final backslash: Corvane.exe and T3.exe are there
+HWND Control(ObjectNumber number);  // the platform window of a numbered control
 
 // Input through the real input queue, as a person gives it.
 void PressKey(WORD key);
 void PressKeyWith(WORD modifier, WORD key);
 void ClickAt(HWND window, int x, int y);
 
-struct ToolkitEvent {
-    int code, control, subtype;
-};
+struct ToolkitEvent { int code, control, subtype; };
 // Takes events with WaitEvent for as long as they keep coming, until none came for quietMs.
 std::vector<ToolkitEvent> DrainEvents(DWORD quietMs = 150);
 int CountControlEvents(const std::vector<ToolkitEvent>& events, int control, int subtype);

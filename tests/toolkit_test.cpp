@@ -7,8 +7,6 @@
 
 namespace {
 
-HWND Control(ObjectNumber number) { return ResolveControl(number)->handle; }
-
 int Count(const std::vector<ToolkitEvent>& events, int code) {
     return std::count_if(events.begin(), events.end(), [&](const ToolkitEvent& event) { return event.code == code; });
 }
