@@ -90,7 +90,7 @@ bool BuildMainWindow() {
 }
 
 void AppendTitleSuffix() {
-    SetWindowTitle(MainWindow, GetWindowTitle(MainWindow) + " - 2.02 GL");
+    SetWindowTitle(MainWindow, GetWindowTitle(MainWindow) + " - " CORVANE_VERSION " GL");
 }
 
 void RunEventLoop() {

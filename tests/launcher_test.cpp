@@ -17,7 +17,7 @@ TEST(LauncherTest, TheWindowHasItsTitleSizeAndEveryControlItsPlace) {
     ASSERT_TRUE(BuildMainWindow());
     AppendTitleSuffix();
     const HWND window = WindowHandle(MainWindow);
-    EXPECT_EQ("Corvane - by Pellworth - 2.02 GL", GetWindowTitle(MainWindow));
+    EXPECT_EQ("Corvane - by Pellworth - " CORVANE_VERSION " GL", GetWindowTitle(MainWindow));
     RECT client, outer;
     GetClientRect(window, &client);
     GetWindowRect(window, &outer);

@@ -1,15 +1,23 @@
 #!/usr/bin/env bash
-# Configures and builds everything in BUILD_DIR: Corvane's 32-bit build, or on a machine that runs
-# no 32-bit programs the 64-bit build that the tests run there (tools/wine-env.sh).
-#   tools/build.sh [--release]   (--release: the 32-bit build whatever the machine runs)
+# Configures and builds everything in BUILD_DIR. The 32-bit Corvane.exe that players get is built
+# on every machine, in the 32-bit build folder; a machine that runs no 32-bit programs builds the
+# tests, the demo and the benchmarks a second time for 64 bits, in BUILD_DIR (tools/wine-env.sh).
+#   tools/build.sh [--release]   (--release: the 32-bit Corvane.exe alone)
 set -euo pipefail
-if [ "${1:-}" = --release ]; then export CORVANE_HOST64=; fi
 source "$(dirname "$0")/wine-env.sh"
-arch=i686
-if [ -n "$CORVANE_HOST64" ]; then
-  arch=x86_64
-  echo "This machine runs no 32-bit programs: the tests run a 64-bit build of the same sources, in $BUILD_DIR."
+
+configure() {
+  cmake -S "$corvane_root" -B "$1" -DCMAKE_TOOLCHAIN_FILE="$corvane_root/cmake/mingw-$2.cmake" \
+    -DCMAKE_BUILD_TYPE=Release "${@:3}" >/dev/null
+}
+
+configure "$CORVANE_RELEASE_DIR" i686
+if [ "${1:-}" = --release ] || [ -n "$CORVANE_HOST64" ]; then
+  cmake --build "$CORVANE_RELEASE_DIR" -j2 --target Corvane
 fi
-cmake -S "$corvane_root" -B "$BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE="$corvane_root/cmake/mingw-$arch.cmake" \
-  -DCMAKE_BUILD_TYPE=Release >/dev/null
+[ "${1:-}" != --release ] || exit 0
+if [ -n "$CORVANE_HOST64" ]; then
+  echo "This machine runs no 32-bit programs: the tests run a 64-bit build of the same sources, in $BUILD_DIR."
+  configure "$BUILD_DIR" x86_64 -DCORVANE_RELEASE_EXE="$CORVANE_RELEASE_DIR/bin/Corvane.exe"
+fi
 cmake --build "$BUILD_DIR" -j2

@@ -12,11 +12,15 @@ if [ -z "$release" ] || [ ! -f "$build/bin/Corvane.exe" ]; then
   exit 1
 fi
 
+# The same check of the exe's headers that every test run makes.
+bash "$root/tests/release_exe_test.sh" "$build/bin/Corvane.exe"
+
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 cp "$build/bin/Corvane.exe" "$stage/"
 # Notepad before Windows 10 shows LF-only text as one long line.
-sed 's/\r*$/\r/' "$root/docs/README.txt" >"$stage/README.txt"
+sed -e 's/\r*$/\r/' -e "s/@CORVANE_VERSION@/${release%%-*}/g" -e "s/@CORVANE_COMMIT@/${release#*-}/g" \
+  "$root/docs/README.txt" >"$stage/README.txt"
 sed 's/\r*$/\r/' "$root/LICENSE" >"$stage/LICENSE.txt"
 
 zip=$root/dist/Corvane-$release.zip

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr const char* Title = "Corvane - by Pellworth - 2.02 GL";
+constexpr const char* Title = "Corvane - by Pellworth - " CORVANE_VERSION " GL";
 constexpr DWORD WatchMs = 20000;  // longer than the slow drive takes to give its name
 
 double Seconds() {

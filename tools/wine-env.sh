@@ -3,6 +3,8 @@
 corvane_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${BUILD_DIR:-$corvane_root/build}
 case "$BUILD_DIR" in /*) ;; *) BUILD_DIR=$corvane_root/$BUILD_DIR ;; esac
+# Where the 32-bit Corvane.exe, the one players get, is built on every machine.
+CORVANE_RELEASE_DIR=${CORVANE_RELEASE_DIR:-$BUILD_DIR}
 # Some virtual machines run no 32-bit Linux programs, and so no 32-bit Wine. There the tests, the
 # demo and the benchmarks run a 64-bit build of the same sources, made in BUILD_DIR/host64, with
 # Wine's 64-bit part; Corvane itself and its release package stay 32-bit (tools/build.sh).
@@ -13,7 +15,7 @@ if [ -z "${CORVANE_HOST64+set}" ]; then
     CORVANE_HOST64=1 BUILD_DIR=$BUILD_DIR/host64
   fi
 fi
-export BUILD_DIR CORVANE_HOST64
+export BUILD_DIR CORVANE_HOST64 CORVANE_RELEASE_DIR
 if [ -n "$CORVANE_HOST64" ]; then
   # Debian's wine and wineboot would pick the 32-bit loader because it is installed.
   export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
