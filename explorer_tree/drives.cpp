@@ -19,8 +19,6 @@ constexpr SIZE_T AskingStack = 256 * 1024;
 // program in the prefix, this window included, while it waits.
 constexpr DWORD SlowDriveMs = 1000;
 
-using ThreadErrorModeSetter = BOOL(WINAPI*)(DWORD, DWORD*);
-
 // One question and, once asked, its answer. The asking thread owns it until the window's thread
 // takes it over with the answer.
 struct DriveQuestion {
@@ -135,26 +133,6 @@ LRESULT CALLBACK AnswerProcedure(HWND window, UINT message, WPARAM first, LPARAM
 }
 
 }  // namespace
-
-QuietDriveErrors::QuietDriveErrors() {
-    // Where the system has it, the mode is this thread's alone: a tree's listing must not switch
-    // it off under another thread's drive question.
-    const auto setter = reinterpret_cast<ThreadErrorModeSetter>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetThreadErrorMode")));
-    if (setter && setter(SEM_FAILCRITICALERRORS, &previous_)) {
-        setter_ = reinterpret_cast<void*>(setter);
-        return;
-    }
-    previous_ = SetErrorMode(SEM_FAILCRITICALERRORS);
-}
-
-QuietDriveErrors::~QuietDriveErrors() {
-    if (setter_) {
-        reinterpret_cast<ThreadErrorModeSetter>(setter_)(previous_, nullptr);
-    } else {
-        SetErrorMode(previous_);
-    }
-}
 
 bool CreateDriveAnswerWindow() {
     WNDCLASSA answers{};

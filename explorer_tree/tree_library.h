@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 #include "explorer_tree/explorer_tree.h"
+#include "platform/drive_errors.h"
 #include "platform/handles.h"
 #include "toolkit/controls.h"
 
@@ -29,20 +30,6 @@ constexpr bool IsDriveKind(int kind) {
 inline std::string DriveRoot(int drive) {
     return {static_cast<char>('A' + drive), ':', '\\'};
 }
-
-// While it lives, a drive without a medium fails a call instead of asking for a disk in a box of
-// the system's own; for this thread only where the system allows it.
-class QuietDriveErrors {
-public:
-    QuietDriveErrors();
-    ~QuietDriveErrors();
-    QuietDriveErrors(const QuietDriveErrors&) = delete;
-    QuietDriveErrors& operator=(const QuietDriveErrors&) = delete;
-
-private:
-    DWORD previous_ = 0;
-    void* setter_ = nullptr;  // the thread's own mode setter, when the system has one
-};
 
 struct DriveInfo {
     bool asked = false;

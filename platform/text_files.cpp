@@ -18,6 +18,9 @@ constexpr DWORD LargestChunk = 64 * 1024;
 // A longer line is cut here and the rest of it skipped: no value of a settings file comes near
 // it, and a line without end must not take all the memory there is.
 constexpr std::size_t LongestLine = 64 * 1024;
+// How long a replacement waits for a file that another program holds, and how often it tries.
+constexpr DWORD HeldFileWaitMs = 2000;
+constexpr DWORD HeldFileRetryMs = 20;
 
 struct TextFilesState {
     std::vector<OwnedFile> table;   // slots 0 to the bound; an invalid owner is an empty slot
@@ -149,7 +152,14 @@ bool MoveOver(const std::string& from, const std::string& to) {
         if (const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
             SetFileAttributesA(from.c_str(), kept);
     }
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    // Another program may hold the file for a moment (a second Corvane saving, a virus scanner, a
+    // cloud sync): the replacement waits that out before it gives up.
+    for (const DWORD start = GetTickCount();; Sleep(HeldFileRetryMs)) {
+        if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD error = GetLastError();
+        const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+        if (!held || GetTickCount() - start >= HeldFileWaitMs) return false;
+    }
 }
 
 }  // namespace

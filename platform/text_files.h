@@ -25,8 +25,9 @@ std::string ReadTextLine();
 // Writes the text and CR LF to the current file; returns the number of bytes written.
 int WriteTextLine(const std::string& text);
 // Writes the lines, each ended by CR LF, to a new file beside fileName, then puts it in
-// fileName's place in one step. On any failure (a full disk, a locked or read-only file) the old
-// file stays as it was, no temporary file is left behind, and GetLastError says why.
+// fileName's place in one step, waiting up to two seconds for a file that another program holds.
+// On any failure (a full disk, a locked or read-only file) the old file stays as it was, no
+// temporary file is left behind, and GetLastError says why.
 bool ReplaceTextFile(const std::string& fileName, const std::vector<std::string>& lines);
 // The highest table number in use so far: 10 at first, raised past any number opened under.
 ObjectNumber TextFileBound();

@@ -2,6 +2,7 @@
 // the registry afterwards, and the stand-in game's report of how it was started.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <thread>
 #include "launcher/main_window.h"
 #include "launcher/registry.h"
 #include "platform/program.h"
@@ -11,7 +12,7 @@ namespace {
 
 const std::string Root = "C:\\corvane-e2e\\", Work = Root + "work\\", Settings = Work + "Corvane.ini";
 const std::string Game = Root + "Game\\", Editor = Root + "Editor\\";  // installations with a stand-in T3.exe
-const std::string Gone = Root + "Gone\\", Bare = Root + "Bare\\";      // never there; there without T3.exe
+const std::string Gone = Root + "Gone\\", Bare = Root + "Bare\\";      // never there; a T3.exe that is no program
 constexpr DWORD TimedOut = 0xDEAD;
 constexpr const char* Unchanged = "(unchanged)";
 
@@ -24,9 +25,18 @@ std::string Report(const std::string& folder) { return folder + "System\\T3-repo
 // The game's registry values as stored: a text has its terminating zero.
 std::string WithZero(const std::string& text) { return std::string(text.c_str(), text.size() + 1); }
 
+// The 32-bit game reads the registry's 32-bit view; in a 64-bit prefix the other view must stay empty.
+constexpr REGSAM GameView = KEY_WOW64_32KEY, OtherView = KEY_WOW64_64KEY;
+bool IsPrefix64() {
+    char folder[MAX_PATH];
+    return GetSystemWow64DirectoryA(folder, MAX_PATH) != 0;
+}
+
 void DeleteGameKey() {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, GameKey);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Ion Storm");  // when nothing else is under it
+    for (REGSAM view : {GameView, OtherView}) {
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, GameKey, view, 0);
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "Software\\Ion Storm", view, 0);  // when nothing else is under it
+    }
 }
 
 // ION_ROOT afresh as a case gives it: "-" none, "~" under a key that keeps none, a first "%" as
@@ -36,10 +46,10 @@ void SetIonRoot(const std::string& given) {
     OwnedKey key;
     // A volatile key takes no lasting key below it.
     if (given == "~")
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Ion Storm", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        key.Put(), nullptr);
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Ion Storm", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS | GameView,
+                        nullptr, key.Put(), nullptr);
     if (given == "~" || given == "-") return;
-    RegCreateKeyA(HKEY_LOCAL_MACHINE, GameKey, key.Put());
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, GameKey, 0, nullptr, 0, KEY_ALL_ACCESS | GameView, nullptr, key.Put(), nullptr);
     // A text stored without its zero stays so only when no zero follows it: the system adds one
     // that it finds right after the data.
     const std::string data = given[0] == '!' ? given.substr(1) : WithZero(given), bytes = data + '!';
@@ -48,10 +58,10 @@ void SetIonRoot(const std::string& given) {
 }
 
 // "(not REG_SZ)" for a missing value or another type.
-std::string GameValue(const std::string& name) {
+std::string GameValue(const std::string& name, REGSAM view = GameView) {
     OwnedKey key;
     DWORD type = 0, size = 0;
-    RegOpenKeyExA(HKEY_LOCAL_MACHINE, GameKey, 0, KEY_READ, key.Put());
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, GameKey, 0, KEY_READ | view, key.Put());
     if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) || type != REG_SZ)
         return "(not REG_SZ)";
     std::string data(size, '\0');
@@ -98,7 +108,7 @@ Outcome RunCorvane(const std::string& arguments, const std::function<void(HWND)>
             PostMessageA(box, WM_COMMAND, IDOK, 0);
             continue;
         }
-        const HWND window = WindowOf(started.dwProcessId, nullptr, "Corvane - by Pellworth - 2.02 GL");
+        const HWND window = WindowOf(started.dwProcessId, nullptr, "Corvane - by Pellworth - " CORVANE_VERSION " GL");
         if (!action || !window || GetTickCount() - lastClose < 500 ||
             !SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, nullptr))
             continue;
@@ -125,8 +135,10 @@ std::function<void(HWND)> Press(ObjectNumber button, WORD code = BN_CLICKED, boo
 class CorvaneExeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const std::string& folder : {Work, Bare}) MakeFolders(folder);
-        for (const std::string& installation : {Game, Editor}) InstallStandIn(installation);
+        for (const std::string& folder : {Work, Bare + "System\\"}) MakeFolders(folder);
+        WriteBytes(Bare + "System\\T3.exe", "not a program");
+        InstallStandIn(Game);
+        InstallStandIn(Editor, "system\\t3.EXE");  // as Windows matches names
         SetEnvironmentVariableA("T3_STANDIN_SETTINGS", Settings.c_str());
     }
     void TearDown() override {
@@ -183,6 +195,8 @@ TEST_F(CorvaneExeTest, SwitchesAndButtonsDoTheirWorkOrSayWhyNotAndChangeNothing)
         {"Activate Editor", "", Press(ActivateEditorButton), settings, elsewhere, 0, "", Unchanged, NoBackslash(Editor)},
         {"Launch Thief 3", "", Press(LaunchGameButton), settings, elsewhere, 0, "", Unchanged, NoBackslash(Game), Game},
         {"Launch Editor", "", Press(LaunchEditorButton), settings, elsewhere, 0, "", Unchanged, NoBackslash(Editor), Editor},
+        {"a folder without the game", "/rungame", {}, Lines(Editor, Root, "X.t3u"), elsewhere, 1, "The Thief 3 folder holds no System\\T3.exe:\n" + Root},
+        {"a folder without the game, on a button", "", Press(ActivateEditorButton), Lines(Root, Game, "X.t3u"), elsewhere, 0, "The editor folder holds no System\\T3.exe:\n" + Root},
         {"a launch that can't start", "", Press(LaunchEditorButton), Lines(Bare, Game, "X.t3u"), elsewhere, 0, "could not start " + Bare + "System\\T3.exe", Unchanged, NoBackslash(Bare)},
         {"no plain click", "", Press(LaunchGameButton, BN_DOUBLECLICKED), settings, elsewhere, 0, ""},
         {"no plain click either", "", Press(ActivateEditorButton, BN_PUSHED), settings, elsewhere, 0, ""},
@@ -198,26 +212,29 @@ TEST_F(CorvaneExeTest, SwitchesAndButtonsDoTheirWorkOrSayWhyNotAndChangeNothing)
         else WriteBytes(Settings, test.settings);
         SetIonRoot(test.ionRoot);
         for (const std::string& folder : {Game, Editor, Bare}) DeleteFileA(Report(folder).c_str());
-        const std::string ionRoot = GameValue("ION_ROOT");
+        const std::string values = GameValue("ION_ROOT") + GameValue("GameSysModder");
         const Outcome outcome = RunCorvane(test.arguments, test.action);
         EXPECT_EQ(test.exitCode, outcome.exitCode);
         EXPECT_TRUE(test.box.empty() ? outcome.box.empty() : outcome.box.find(test.box) != std::string::npos) << outcome.box;
         const std::string after = ReadBytes(Settings);
         EXPECT_EQ(test.settingsAfter == Unchanged ? test.settings : test.settingsAfter, after);
         if (test.ionRootAfter == Unchanged) {
-            EXPECT_EQ(ionRoot, GameValue("ION_ROOT")) << "the registry is untouched";
+            EXPECT_EQ(values, GameValue("ION_ROOT") + GameValue("GameSysModder")) << "the registry is untouched";
         } else if (test.ionRootAfter[0] == '(') {
             EXPECT_EQ(test.ionRootAfter, GameValue("ION_ROOT"));
         } else {
             EXPECT_EQ(WithZero(test.ionRootAfter), GameValue("ION_ROOT"));
             EXPECT_EQ(WithZero(test.ionRootAfter + "\\System\\X.t3u"), GameValue("GameSysModder"));
         }
+        const std::string otherView = GameValue("ION_ROOT", OtherView) + GameValue("GameSysModder", OtherView);
+        EXPECT_TRUE(!IsPrefix64() || otherView == "(not REG_SZ)(not REG_SZ)") << "the 64-bit view holds " << otherView;
         if (!test.arguments.starts_with("/run") && test.arguments != "") continue;
         for (const std::string& folder : {Game, Editor}) {
             auto fields = WaitForReport(Report(folder), folder == test.started ? 10000 : 200);
             EXPECT_EQ(folder == test.started, !fields.empty()) << folder;
             if (fields.empty()) continue;
             EXPECT_EQ(NoBackslash(folder), fields["ION_ROOT"]) << "activated before the start";
+            EXPECT_EQ(folder + "System\\X.t3u", fields["GameSysModder"]);
             EXPECT_STRCASEEQ((folder + "\\System\\T3.exe").c_str(), ProgramParameter(fields["cmd"], -1).c_str());
             EXPECT_EQ(folder == Editor ? "-editor" : "", ProgramParameter(fields["cmd"], 0)) << fields["cmd"];
             EXPECT_EQ("", ProgramParameter(fields["cmd"], 1));
@@ -268,6 +285,27 @@ TEST_F(CorvaneExeTest, ASettingsFileLockedReadOnlyOrOnAFullDiskKeepsItsLinesAndN
     WIN32_FIND_DATAA entry;
     OwnedFind search(FindFirstFileA((full + "*.tmp").c_str(), &entry));
     EXPECT_FALSE(search) << "a temporary file is left: " << entry.cFileName;
+}
+
+TEST_F(CorvaneExeTest, ASaveWaitsOutAFileHeldForAMomentAndTwoCorvanesSavingAtOnceBothSucceed) {
+    WriteBytes(Settings, Lines(Editor, Game, "X.t3u"));
+    // As a virus scanner holds it: others may read and write it, but not replace it.
+    OwnedFile held(CreateFileA(Settings.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               0, nullptr));
+    std::thread release([&] { Sleep(1000), held.Reset(); });
+    const Outcome outcome = RunCorvane("/setgamesys Held.t3u");
+    release.join();
+    EXPECT_EQ(0u, outcome.exitCode) << outcome.box;
+    EXPECT_EQ(Lines(Editor, Game, "Held.t3u"), ReadBytes(Settings));
+    for (int round = 0; round < 6; ++round) {
+        Outcome first;
+        std::thread other([&] { first = RunCorvane("/setgamesys A.t3u"); });
+        const Outcome second = RunCorvane("/setgamesys B.t3u");
+        other.join();
+        EXPECT_EQ(0u, first.exitCode + second.exitCode) << first.box << second.box;
+        const std::string file = ReadBytes(Settings);
+        EXPECT_TRUE(file == Lines(Editor, Game, "A.t3u") || file == Lines(Editor, Game, "B.t3u")) << file;
+    }
 }
 
 }  // namespace

@@ -119,11 +119,13 @@ std::string FreshFolder(const std::string& name, const std::vector<std::string>&
     return root;
 }
 
-std::string InstallStandIn(const std::string& folder) {
-    MakeFolders(folder + "System\\");
-    CopyFileA((ProgramFolder() + "T3.exe").c_str(), (folder + "System\\T3.exe").c_str(), FALSE);
-    const std::string report = folder + "System\\T3-report.txt";
-    DeleteFileA(report.c_str());
+std::string InstallStandIn(const std::string& folder, const std::string& program) {
+    // Made afresh, so that the names on the disk have the case asked for.
+    const std::string system = folder + program.substr(0, program.find('\\') + 1), report = system + "T3-report.txt";
+    for (const std::string& file : {folder + program, report}) DeleteFileA(file.c_str());
+    RemoveDirectoryA(system.c_str());
+    MakeFolders(system);
+    CopyFileA((ProgramFolder() + "T3.exe").c_str(), (folder + program).c_str(), FALSE);
     return report;
 }
 

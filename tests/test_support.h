@@ -33,8 +33,8 @@ void MakeFolders(const std::string& folder);     // every folder up to its last 
 // T:\name\ made afresh, with the entries in it; those ending with a backslash are folders.
 std::string FreshFolder(const std::string& name, const std::vector<std::string>& entries);
 
-// Copies the stand-in game to folder\System\T3.exe; returns where it reports how it was started.
-std::string InstallStandIn(const std::string& folder);
+// Copies the stand-in game to folder\program; returns where it reports how it was started.
+std::string InstallStandIn(const std::string& folder, const std::string& program = "System\\T3.exe");
 // The fields (cmd, cwd, ION_ROOT, GameSysModder, settings) of the stand-in's report; none when
 // it doesn't come in time.
 std::map<std::string, std::string> WaitForReport(const std::string& report, DWORD timeoutMs = 10000);

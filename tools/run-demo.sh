@@ -30,7 +30,7 @@ if [ -n "$demo" ]; then
   workdir=$c/Corvane
   # Wine draws the caption buttons with its Marlett font, which it finds only among the prefix's.
   [ -f "$c/windows/Fonts/marlett.ttf" ] || cp /usr/share/wine/fonts/marlett.ttf "$c/windows/Fonts/" 2>/dev/null || true
-  wine reg add 'HKLM\Software\Ion Storm\Thief - Deadly Shadows' /v ION_ROOT /t REG_SZ \
+  wine reg add 'HKLM\Software\Ion Storm\Thief - Deadly Shadows' /reg:32 /v ION_ROOT /t REG_SZ \
     /d 'C:\Games\Demo' /f >/dev/null 2>&1
   # On the virtual display no window manager draws the frame: Wine draws it itself.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$([ -n "$headless" ] && echo N || echo Y)" \

@@ -8,9 +8,10 @@ namespace {
 
 constexpr const char* GameKeyPath = "Software\\Ion Storm\\Thief - Deadly Shadows";
 
+// As the 32-bit game reads them, whichever build of the stand-in this is.
 std::string ReadGameValue(const char* name) {
     OwnedKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, GameKeyPath, 0, KEY_READ, key.Put()) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, GameKeyPath, 0, KEY_READ | KEY_WOW64_32KEY, key.Put()) != ERROR_SUCCESS)
         return "(no key)";
     DWORD size = 0;
     if (RegQueryValueExA(key.Get(), name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
