@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Packs the built Corvane.exe with a readme and the licence for Windows players, named after the
-# version and commit that its version resource carries.
+# Packs the built Corvane.exe with its Linux start script, a readme and the licence, named after
+# the version and commit that its version resource carries.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-build}
@@ -26,6 +26,8 @@ sed 's/\r*$/\r/' "$root/LICENSE" >"$stage/LICENSE.txt"
 zip=$root/dist/Corvane-$release.zip
 mkdir -p "$root/dist"
 rm -f "$zip"
-(cd "$stage" && cmake -E tar cf "$zip" --format=zip Corvane.exe README.txt LICENSE.txt)
+# The Linux start script keeps its line ends and its mode: unzip makes it a program again.
+install -m 755 "$root/launcher/corvane-linux" "$stage/"
+(cd "$stage" && cmake -E tar cf "$zip" --format=zip Corvane.exe corvane-linux README.txt LICENSE.txt)
 echo "Wrote $zip:"
 cmake -E tar tf "$zip"
