@@ -27,9 +27,10 @@ dist: deps
 	@tools/build.sh --release
 	tools/make-dist.sh
 
-# For developers: seeds each fault of tools/mutants.txt and says which ones the tests catch.
+# For developers: seeds the faults of tools/mutants.txt and a generated sample one at a time and
+# says which ones the tests catch (MUTANTS_N, MUTANTS_SEED: see tools/mutants.py).
 mutants: deps
-	tools/mutants.sh
+	tools/mutants.py
 
 clean:
 	rm -rf $(BUILD_DIR)
