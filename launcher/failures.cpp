@@ -9,7 +9,7 @@ bool ReportFailure(const std::string& text) {
     return false;
 }
 
-std::string SystemErrorText(DWORD error) {
+std::string SystemErrorText(DWORD error, const std::string& subject) {
     char* text = nullptr;
     const DWORD length = FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
@@ -18,6 +18,8 @@ std::string SystemErrorText(DWORD error) {
     LocalFree(text);
     // The system ends its sentences with a line break of its own.
     while (!sentence.empty() && (sentence.back() == '\n' || sentence.back() == '\r')) sentence.pop_back();
+    // The inserts were left alone (a sentence may ask for more than there is): only %1 is known.
+    if (const std::size_t insert = sentence.find("%1"); insert != std::string::npos) sentence.replace(insert, 2, subject);
     return sentence;
 }
 

@@ -6,7 +6,8 @@
 
 // Shows the text in a box titled "Error" and returns false, the result of the failed action.
 bool ReportFailure(const std::string& text);
-// The system's own sentence for an error code.
-std::string SystemErrorText(DWORD error);
+// The system's own sentence for an error code, with subject in place of the "%1" that some of
+// them hold.
+std::string SystemErrorText(DWORD error, const std::string& subject);
 // Runs an action; one that runs out of memory fails like any other failure, with its box.
 bool Guarded(bool (*action)());

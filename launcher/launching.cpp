@@ -15,9 +15,10 @@ namespace {
 bool StartInstallation(ObjectNumber tree, const std::string& parameters) {
     const std::string folder = GetControlText(tree);
     const std::intptr_t started = StartProgram(folder + "\\System\\T3.exe", parameters, folder + "\\System");
+    const DWORD error = GetLastError();
+    const std::string program = folder + "System\\T3.exe";
     if (started == 0)
-        return ReportFailure("Corvane could not start " + folder + "System\\T3.exe.\n\n" +
-                             SystemErrorText(GetLastError()));
+        return ReportFailure("Corvane could not start " + program + ".\n\n" + SystemErrorText(error, program));
     // The launcher never waits for or tracks the game: its process handle is closed at once.
     if (started != 1) OwnedHandle closed(reinterpret_cast<HANDLE>(started));
     return true;

@@ -67,8 +67,8 @@ bool WriteSettings(const SettingsLines& values, unsigned changed) {
     // With nothing to change, the file still holds every value the player chose.
     if (changed == 0) return true;
     const DWORD error = GetLastError();
-    return ReportFailure("Corvane could not save its settings in " + FullPath(SettingsFile) + ".\n\n" +
-                         SystemErrorText(error));
+    const std::string path = FullPath(SettingsFile);
+    return ReportFailure("Corvane could not save its settings in " + path + ".\n\n" + SystemErrorText(error, path));
 }
 
 bool IsDriveLetter(char c) {

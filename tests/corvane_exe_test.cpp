@@ -180,6 +180,7 @@ TEST_F(CorvaneExeTest, SwitchesAndButtonsDoTheirWorkOrSayWhyNotAndChangeNothing)
         {"a ION_ROOT to expand", "/seteditor", {}, "", "%SystemDrive%\\Editor", 1, "folder was not found:\n%SystemDrive%\\Editor"},
         {"a gamesys line that is a path", "/setgame", {}, Lines(Editor, Game, "Sub\\X.t3u"), elsewhere, 1, "not a file name: Sub\\X.t3u"},
         {"a game path", "/setgamepath " + NoBackslash(Game), {}, Lines(Gone, "", ""), elsewhere, 0, "", Lines(Gone, Game, "")},
+        {"a drive alone", "/setgamepath c:", {}, settings, elsewhere, 0, "", Lines(Editor, "C:\\", "X.t3u")},
         {"an editor path with blanks", "/seteditorpath \"C:\\T3 Mod\" ignored", {}, settings, elsewhere, 0, "", Lines("C:\\T3 Mod\\", Game, "X.t3u")},
         {"a path switch alone", "/setgamepath", {}, settings, elsewhere, 1, "needs a folder"},
         {"an empty path", "/seteditorpath \"\"", {}, settings, elsewhere, 1, "needs a folder"},
@@ -197,7 +198,7 @@ TEST_F(CorvaneExeTest, SwitchesAndButtonsDoTheirWorkOrSayWhyNotAndChangeNothing)
         {"Launch Editor", "", Press(LaunchEditorButton), settings, elsewhere, 0, "", Unchanged, NoBackslash(Editor), Editor},
         {"a folder without the game", "/rungame", {}, Lines(Editor, Root, "X.t3u"), elsewhere, 1, "The Thief 3 folder holds no System\\T3.exe:\n" + Root},
         {"a folder without the game, on a button", "", Press(ActivateEditorButton), Lines(Root, Game, "X.t3u"), elsewhere, 0, "The editor folder holds no System\\T3.exe:\n" + Root},
-        {"a launch that can't start", "", Press(LaunchEditorButton), Lines(Bare, Game, "X.t3u"), elsewhere, 0, "could not start " + Bare + "System\\T3.exe", Unchanged, NoBackslash(Bare)},
+        {"a launch that can't start", "", Press(LaunchEditorButton), Lines(Bare, Game, "X.t3u"), elsewhere, 0, "could not start " + Bare + "System\\T3.exe.\n\nBad EXE format for " + Bare + "System\\T3.exe.", Unchanged, NoBackslash(Bare)},
         {"no plain click", "", Press(LaunchGameButton, BN_DOUBLECLICKED), settings, elsewhere, 0, ""},
         {"no plain click either", "", Press(ActivateEditorButton, BN_PUSHED), settings, elsewhere, 0, ""},
         {"Activate with no folder", "", Press(ActivateEditorButton), Lines(Gone, Game, "X.t3u"), elsewhere, 0, "The editor folder was not found:\n" + Gone},
@@ -216,6 +217,7 @@ TEST_F(CorvaneExeTest, SwitchesAndButtonsDoTheirWorkOrSayWhyNotAndChangeNothing)
         const Outcome outcome = RunCorvane(test.arguments, test.action);
         EXPECT_EQ(test.exitCode, outcome.exitCode);
         EXPECT_TRUE(test.box.empty() ? outcome.box.empty() : outcome.box.find(test.box) != std::string::npos) << outcome.box;
+        EXPECT_FALSE(outcome.box.ends_with('\n')) << "a box ends with its last sentence";
         const std::string after = ReadBytes(Settings);
         EXPECT_EQ(test.settingsAfter == Unchanged ? test.settings : test.settingsAfter, after);
         if (test.ionRootAfter == Unchanged) {

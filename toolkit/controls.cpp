@@ -42,7 +42,6 @@ void SetFieldText(HWND field, const std::string& text) {
 
 const ControlOperations buttonOperations{nullptr, ButtonCheck, SetButtonCheck, nullptr, nullptr};
 const ControlOperations textFieldOperations{nullptr, FieldModified, SetFieldModified, nullptr, SetFieldText};
-const ControlOperations plainOperations{};
 
 struct StandardKind {
     const char* className;
@@ -53,7 +52,7 @@ struct StandardKind {
 };
 
 const StandardKind buttonKind{"BUTTON", 0, WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP, &buttonOperations, false};
-const StandardKind labelKind{"STATIC", 0, WS_CHILD | WS_VISIBLE | WS_GROUP, &plainOperations, false};
+const StandardKind labelKind{"STATIC", 0, WS_CHILD | WS_VISIBLE | WS_GROUP, &DefaultOperations, false};
 const StandardKind textFieldKind{"EDIT", WS_EX_CLIENTEDGE,
                                  WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL,
                                  &textFieldOperations, true};
@@ -151,7 +150,7 @@ ObjectNumber AddTextField(ObjectNumber number, int x, int y, int width, int heig
 std::string GetControlText(ObjectNumber number) {
     const ControlSlot* slot = LiveControl(number);
     if (!slot) return {};
-    if (slot->operations && slot->operations->getText) return slot->operations->getText(slot->handle);
+    if (slot->operations->getText) return slot->operations->getText(slot->handle);
     std::vector<char> text(GetWindowTextLengthA(slot->handle) + 1);
     const int length = GetWindowTextA(slot->handle, text.data(), static_cast<int>(text.size()));
     return std::string(text.data(), std::max(length, 0));
@@ -160,7 +159,7 @@ std::string GetControlText(ObjectNumber number) {
 void SetControlText(ObjectNumber number, const std::string& text) {
     const ControlSlot* slot = LiveControl(number);
     if (!slot) return;
-    if (slot->operations && slot->operations->setText) {
+    if (slot->operations->setText) {
         slot->operations->setText(slot->handle, text);
     } else {
         SetWindowTextA(slot->handle, text.c_str());
@@ -169,13 +168,13 @@ void SetControlText(ObjectNumber number, const std::string& text) {
 
 int GetControlState(ObjectNumber number) {
     const ControlSlot* slot = LiveControl(number);
-    if (!slot || !slot->operations || !slot->operations->getState) return 0;
+    if (!slot || !slot->operations->getState) return 0;
     return slot->operations->getState(slot->handle);
 }
 
 void SetControlState(ObjectNumber number, int value) {
     const ControlSlot* slot = LiveControl(number);
-    if (slot && slot->operations && slot->operations->setState) slot->operations->setState(slot->handle, value);
+    if (slot && slot->operations->setState) slot->operations->setState(slot->handle, value);
 }
 
 ObjectNumber AllocateControlSlot(ObjectNumber number) {
@@ -183,7 +182,7 @@ ObjectNumber AllocateControlSlot(ObjectNumber number) {
     ControlSlot* slot = state.slots.TableSlot(number);
     if (!slot) return AutoNumber;
     if (slot->handle) {
-        if (slot->operations && slot->operations->destroy) {
+        if (slot->operations->destroy) {
             slot->operations->destroy(slot->handle);
         } else {
             DestroyWindow(slot->handle);

@@ -14,9 +14,12 @@ struct ControlOperations {
     void (*setText)(HWND control, const std::string& text) = nullptr;  // default: SetWindowTextA
 };
 
+// The table of a kind that keeps every default.
+inline constexpr ControlOperations DefaultOperations{};
+
 struct ControlSlot {
     HWND handle = nullptr;  // null: the slot is free
-    const ControlOperations* operations = nullptr;
+    const ControlOperations* operations = &DefaultOperations;  // never null
     void* kindData = nullptr;  // the kind's own record, for kinds that keep one
     WNDPROC previousProcedure = nullptr;
 };
