@@ -23,46 +23,32 @@ using Lines = std::vector<std::string>;
 // From a watcher thread, while the box runs its own message loop.
 HWND WaitForWindow(const char* className, const char* title) {
     HWND found = nullptr;
-    for (const DWORD start = GetTickCount(); !found && GetTickCount() - start < 10000; Sleep(20))
-        found = FindWindowA(className, title);
+    PumpUntil([&] { return (found = FindWindowA(className, title)) != nullptr; }, 10000);
     return found;
 }
 
-// Reads the way the launcher does: a line only while the file is not at its end.
-Lines LinesOf(const std::string& bytes) {
-    WriteBytes(Folder + "lines.txt", bytes);
-    const ObjectNumber file = OpenTextFile(AutoNumber, Folder + "lines.txt");
-    Lines lines;
-    while (file && AtEndOfFile(file) == 0 && lines.size() < 10) lines.push_back(ReadTextLine());
-    EXPECT_EQ("", ReadTextLine()) << "past the end";
-    CloseTextFile(file);
-    return lines;
-}
-
-class PlatformTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        MakeFolders(Folder);
-        InitTextFiles();
-    }
-    void TearDown() override { CloseAllTextFiles(); }
-};
-
-TEST_F(PlatformTest, EveryLineEndEndsOneLineAndAnEndlessLineIsCut) {
+TEST(TextFileTest, EveryLineEndEndsOneLineAnEndlessLineIsCutAndNoLineReachesAFileThatIsNotCurrent) {
+    MakeFolders(Folder);
+    InitTextFiles();
     const std::string x255(255, 'x');  // its line end is the last byte of the first read
-    const struct {
-        std::string bytes;
-        Lines lines;
-    } cases[] = {
+    const std::pair<std::string, Lines> cases[] = {
         {"a\r\nb\nc\rd", {"a", "b", "c", "d"}}, {"a\n\rb", {"a", "", "b"}}, {"a\r\r\nb", {"a", "", "b"}},
         {std::string("ab\0cd\r\n", 7), {"ab", "cd"}}, {"x\r", {"x"}}, {"no end", {"no end"}},
         {x255 + "\r\nb", {x255, "b"}}, {x255 + "\rb", {x255, "b"}}, {"", {}},
         {std::string(1 << 20, 'm') + "\r\nnext", {std::string(64 << 10, 'm'), "next"}},
     };
-    for (const auto& test : cases) EXPECT_EQ(test.lines, LinesOf(test.bytes)) << test.bytes.substr(0, 20);
-}
-
-TEST_F(PlatformTest, NoLineReachesAFileThatIsNotCurrent) {
+    for (const auto& [bytes, expected] : cases) {
+        SCOPED_TRACE(bytes.substr(0, 20));
+        WriteBytes(Folder + "lines.txt", bytes);
+        // Read the way the launcher does: a line only while the file is not at its end.
+        const ObjectNumber file = OpenTextFile(AutoNumber, Folder + "lines.txt");
+        Lines lines;
+        while (file && AtEndOfFile(file) == 0 && lines.size() < 10) lines.push_back(ReadTextLine());
+        EXPECT_EQ(expected, lines);
+        EXPECT_EQ("", ReadTextLine()) << "past the end";
+        CloseTextFile(file);
+    }
+    // Writes reach the current file only: none after a failed opening, none after it was closed.
     ASSERT_NE(0, OpenTextFile(3, Folder + "kept.txt"));
     EXPECT_EQ(0, OpenTextFile(3, Folder + "no such folder\\x.txt"));
     EXPECT_EQ(0, WriteTextLine("lost")) << "after a failed opening";
@@ -72,6 +58,7 @@ TEST_F(PlatformTest, NoLineReachesAFileThatIsNotCurrent) {
     OwnedFile other(CreateFileA((Folder + "o.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     EXPECT_EQ(0, WriteTextLine("stray")) << "after the current file was closed";
     EXPECT_EQ(0u, GetFileSize(other.Get(), nullptr));
+    CloseAllTextFiles();
 }
 
 TEST(ProgramTest, AProgramStartsInTheFolderItIsGivenOrItsOwn) {
@@ -98,55 +85,29 @@ TEST(ProgramTest, AProgramStartsInTheFolderItIsGivenOrItsOwn) {
     EXPECT_EQ(nullptr, FindWindowA("#32770", nullptr));
 }
 
-class ModalBoxesTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        main = OpenControlWindow("Main");
-        AddTextField(GamesysField, 0, 0, 200, 20, "T3Gamesys.t3u");
-        for (DWORD style : {DWORD{WS_VISIBLE}, DWORD{WS_VISIBLE | WS_DISABLED}, DWORD{0}})
-            others.push_back(CreateWindowA("STATIC", "", WS_OVERLAPPEDWINDOW | style, 0, 0, 99, 50, nullptr, nullptr,
-                                           nullptr, nullptr));
-        SetForegroundWindow(main);
-    }
-    void TearDown() override {
-        for (HWND window : others) DestroyWindow(window);
-        CloseAllWindows();
-    }
-    // The other windows are enabled again afterwards, but for the one disabled before.
-    void ExpectOthersAsBefore() {
-        EXPECT_TRUE(IsWindowEnabled(main) && IsWindowEnabled(others[0]) && IsWindowEnabled(others[2]));
-        EXPECT_FALSE(IsWindowEnabled(others[1]));
-    }
-    HWND main = nullptr;
+TEST(ModalBoxesTest, EachBoxBelongsToTheProgramsForegroundWindowAndTheChooserOpensInTheDefaultsFolder) {
+    const HWND main = OpenControlWindow("Main");
+    AddTextField(GamesysField, 0, 0, 200, 20, "T3Gamesys.t3u");
     std::vector<HWND> others;  // visible, disabled beforehand, hidden
-};
-
-TEST_F(ModalBoxesTest, AMessageBoxBelongsToTheProgramsForegroundWindowAndBlocksTheOthers) {
+    for (DWORD style : {DWORD{WS_VISIBLE}, DWORD{WS_VISIBLE | WS_DISABLED}, DWORD{0}})
+        others.push_back(CreateWindowA("STATIC", "", WS_OVERLAPPEDWINDOW | style, 0, 0, 99, 50, nullptr, nullptr, nullptr, nullptr));
+    SetForegroundWindow(main);
+    // Once a box is gone the other windows take input again, but for the one disabled before.
+    const auto othersAsBefore = [&] {
+        return IsWindowEnabled(main) && IsWindowEnabled(others[0]) && !IsWindowEnabled(others[1]) && IsWindowEnabled(others[2]);
+    };
     std::string seen;
     std::thread watcher([&] {
         const HWND box = WaitForWindow("#32770", "Error");
-        char text[256] = "";
-        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-        seen = std::string(text) + (GetWindow(box, GW_OWNER) == main ? "|owned" : "") + (IsWindowEnabled(others[0]) ? "" : "|blocked");
+        seen = std::string(GetWindow(box, GW_OWNER) == main ? "owned" : "") + (IsWindowEnabled(others[0]) ? "" : "|blocked");
         PostMessageA(box, WM_COMMAND, IDOK, 0);
     });
     EXPECT_EQ(IDOK, ShowMessage("Error", "Unknown command line parameter: /x"));
     watcher.join();
-    EXPECT_EQ("Unknown command line parameter: /x|owned|blocked", seen);
-    ExpectOthersAsBefore();
-    // Another program's window in front owns nothing of ours.
-    const OwnedHandle notepad(reinterpret_cast<HANDLE>(StartProgram("notepad.exe", "", "")));
-    ASSERT_TRUE(notepad);
-    SetForegroundWindow(WaitForWindow("Notepad", nullptr));
-    EXPECT_EQ(nullptr, DialogOwner());
-    TerminateProcess(notepad.Get(), 0);
-}
-
-TEST_F(ModalBoxesTest, TheChooserOpensInTheDefaultsFolderAndLeavesTheCurrentOneAlone) {
-    MakeFolders("T:\\Mods\\System\\");
-    SetCurrentDirectoryA("T:\\platform");
+    EXPECT_EQ("owned|blocked", seen);
+    EXPECT_TRUE(othersAsBefore());
     // Reads the chooser when it comes, then types the answer and accepts it, or cancels.
-    const auto answer = [&](const std::string& typed, std::string& seen) {
+    const auto answer = [&](const std::string& typed) {
         return std::thread([&, typed] {
             const HWND box = WaitForWindow("#32770", "Choose the gamesys file...");
             const HWND name = GetDlgItem(box, cmb13) ? GetDlgItem(box, cmb13) : GetDlgItem(box, edt1);
@@ -161,8 +122,9 @@ TEST_F(ModalBoxesTest, TheChooserOpensInTheDefaultsFolderAndLeavesTheCurrentOneA
             PostMessageA(box, WM_COMMAND, typed.empty() ? IDCANCEL : IDOK, 0);
         });
     };
-    std::string seen;
-    std::thread watcher = answer("T:\\Mods\\System\\Mine.t3u", seen);
+    MakeFolders("T:\\Mods\\System\\");
+    SetCurrentDirectoryA("T:\\platform");
+    watcher = answer("T:\\Mods\\System\\Mine.t3u");
     EXPECT_TRUE(ChooseGamesysFile());
     watcher.join();
     EXPECT_EQ("T3Gamesys.t3u||T3U Files|1|blocked", seen);
@@ -170,16 +132,24 @@ TEST_F(ModalBoxesTest, TheChooserOpensInTheDefaultsFolderAndLeavesTheCurrentOneA
     EXPECT_EQ(1, GetControlState(GamesysField)) << "the player's choice, to be saved";
     char current[MAX_PATH] = "";
     GetCurrentDirectoryA(MAX_PATH, current);
-    EXPECT_STREQ("T:\\platform", current);
-    ExpectOthersAsBefore();
+    EXPECT_STREQ("T:\\platform", current) << "the chooser leaves the current folder alone";
+    EXPECT_TRUE(othersAsBefore());
     // The dialog itself would open in the folder last chosen in: T:\Mods\System.
     for (const auto& [defaultFile, expected] : {std::pair{"T:\\Mods\\*.t3u", "|T:\\Mods"}, {"T:\\Mods\\", "|T:\\Mods"},
                                                 {"T:\\Mods\\System\\T3Gamesys.t3u", "T3Gamesys.t3u|T:\\Mods\\System"}}) {
-        watcher = answer("", seen);
+        watcher = answer("");
         EXPECT_EQ("", ChooseFile("Choose the gamesys file...", defaultFile, "All|*.*|T3U Files|*.t3u", 1));
         watcher.join();
         EXPECT_EQ(std::string(expected) + "|T3U Files|2|blocked", seen) << defaultFile;
     }
+    // Another program's window in front owns nothing of ours.
+    const OwnedHandle notepad(reinterpret_cast<HANDLE>(StartProgram("notepad.exe", "", "")));
+    ASSERT_TRUE(notepad);
+    SetForegroundWindow(WaitForWindow("Notepad", nullptr));
+    EXPECT_EQ(nullptr, DialogOwner());
+    TerminateProcess(notepad.Get(), 0);
+    for (HWND window : others) DestroyWindow(window);
+    CloseAllWindows();
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 #include <shellapi.h>
-#include <algorithm>
 #include "toolkit/controls.h"
 #include "toolkit/windows.h"
 
@@ -43,14 +42,12 @@ std::string ProgramFolder() {
     return text.substr(0, text.find_last_of('\\') + 1);
 }
 
-void PressKeyWith(WORD modifier, WORD key) {
+void PressKey(WORD key, WORD modifier) {
     std::vector<INPUT> inputs;
     for (const auto& [code, flags] : {std::pair<WORD, DWORD>{modifier, 0}, {key, 0}, {key, KEYEVENTF_KEYUP}, {modifier, KEYEVENTF_KEYUP}})
         if (code) inputs.push_back({INPUT_KEYBOARD, {.ki = {code, 0, flags, 0, 0}}});  // without a modifier, the key alone
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
-
-void PressKey(WORD key) { PressKeyWith(0, key); }
 
 void ClickAt(HWND window, int x, int y) {
     POINT point{x, y};
@@ -60,20 +57,16 @@ void ClickAt(HWND window, int x, int y) {
     SendInput(2, inputs, sizeof(INPUT));
 }
 
-// WM_SYSTIMER, which the headers do not name.
-constexpr int SystemTimerMessage = 0x118;
-
 std::vector<ToolkitEvent> DrainEvents(DWORD quietMs) {
     // A timer keeps WaitEvent from blocking for good once the queue is empty.
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, nullptr);
     std::vector<ToolkitEvent> events;
     const DWORD start = GetTickCount();
-    DWORD quietSince = start;
-    while (GetTickCount() - quietSince < quietMs && GetTickCount() - start < 5000) {
+    for (DWORD quietSince = start; GetTickCount() - quietSince < quietMs && GetTickCount() - start < 5000;) {
         const int code = WaitEvent();
-        // Timer ticks (ours, and the system's for hot-tracking while the pointer rests on a
-        // control) and pointer moves are no events of the test's.
-        if (code == WM_TIMER || code == SystemTimerMessage || code == WM_MOUSEMOVE) continue;
+        // Timer ticks (ours, and WM_SYSTIMER, 0x118, the system's for hot-tracking while the pointer
+        // rests on a control) and pointer moves are no events of the test's.
+        if (code == WM_TIMER || code == 0x118 || code == WM_MOUSEMOVE) continue;
         events.push_back({code, EventControlNumber(), EventSubtype()});
         quietSince = GetTickCount();
     }
@@ -82,10 +75,11 @@ std::vector<ToolkitEvent> DrainEvents(DWORD quietMs) {
     return events;
 }
 
-int CountControlEvents(const std::vector<ToolkitEvent>& events, int control, int subtype) {
-    return std::count_if(events.begin(), events.end(), [&](const ToolkitEvent& event) {
-        return event.code == ControlEvent && event.control == control && event.subtype == subtype;
-    });
+Subtypes ControlSubtypes(const std::vector<ToolkitEvent>& events, int control) {
+    Subtypes subtypes;
+    for (const ToolkitEvent& event : events)
+        if (event.code == ControlEvent && event.control == control) subtypes.insert(event.subtype);
+    return subtypes;
 }
 
 void WriteBytes(const std::string& name, const std::string& bytes) {
@@ -95,8 +89,7 @@ void WriteBytes(const std::string& name, const std::string& bytes) {
 }
 
 std::string ReadBytes(const std::string& name) {
-    OwnedFile file(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, 0, nullptr));
+    OwnedFile file(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file) return "(missing)";
     std::string bytes(GetFileSize(file.Get(), nullptr), '\0');
     DWORD got = 0;
@@ -109,7 +102,8 @@ void MakeFolders(const std::string& folder) {
         CreateDirectoryA(folder.substr(0, end).c_str(), nullptr);
 }
 
-std::string FreshFolder(const std::string& name, const std::vector<std::string>& entries) {
+std::string FreshFolder(const std::vector<std::string>& entries) {
+    const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
     const std::string root = "T:\\" + name + '\\', paths = "T:\\" + name + '\0';
     SHFILEOPSTRUCTA removal{nullptr, FO_DELETE, paths.c_str(), nullptr, FOF_NO_UI, FALSE, nullptr, nullptr};
     SHFileOperationA(&removal);

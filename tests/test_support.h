@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 #include "platform/handles.h"
@@ -18,23 +19,22 @@ std::string ProgramFolder();  // with its final backslash: Corvane.exe and T3.ex
 HWND Control(ObjectNumber number);  // the platform window of a numbered control
 
 // Input through the real input queue, as a person gives it.
-void PressKey(WORD key);
-void PressKeyWith(WORD modifier, WORD key);
+void PressKey(WORD key, WORD modifier = 0);  // with the modifier held, if any
 void ClickAt(HWND window, int x, int y);
 
 struct ToolkitEvent { int code, control, subtype; };
 // Takes events with WaitEvent for as long as they keep coming, until none came for quietMs.
 std::vector<ToolkitEvent> DrainEvents(DWORD quietMs = 150);
-int CountControlEvents(const std::vector<ToolkitEvent>& events, int control, int subtype);
+using Subtypes = std::multiset<int>;  // a control's event subtypes, in any order
+Subtypes ControlSubtypes(const std::vector<ToolkitEvent>& events, int control);
 
 void WriteBytes(const std::string& name, const std::string& bytes);
 std::string ReadBytes(const std::string& name);  // "(missing)" when it can't be opened
 void MakeFolders(const std::string& folder);     // every folder up to its last backslash
-// T:\name\ made afresh, with the entries in it; those ending with a backslash are folders.
-std::string FreshFolder(const std::string& name, const std::vector<std::string>& entries);
+// T:\<the test's name>\ made afresh, with the entries in it; those ending with a backslash are folders.
+std::string FreshFolder(const std::vector<std::string>& entries);
 
 // Copies the stand-in game to folder\program; returns where it reports how it was started.
 std::string InstallStandIn(const std::string& folder, const std::string& program = "System\\T3.exe");
-// The fields (cmd, cwd, ION_ROOT, GameSysModder, settings) of the stand-in's report; none when
-// it doesn't come in time.
+// The fields (cmd, cwd, ION_ROOT, GameSysModder, settings) of the stand-in's report; none if it comes too late.
 std::map<std::string, std::string> WaitForReport(const std::string& report, DWORD timeoutMs = 10000);
