@@ -116,9 +116,9 @@ void ForgetTree(HWND tree) {
     CloseNotReadyDialog(*record);
     const ObjectNumber number = record->number;
     state.trees.erase(record);
-    // The toolkit may already have handed the number to a new control.
-    const ControlSlot* slot = ResolveControl(number);
-    if (slot && slot->handle == tree) FreeControlSlot(number);
+    // The number becomes free whenever the tree goes, whoever destroys it; the toolkit destroys a
+    // control before it hands its number on, so the slot still holds this tree.
+    FreeControlSlot(number);
 }
 
 LRESULT CALLBACK TreeViewProcedure(HWND tree, UINT message, WPARAM first, LPARAM second) {

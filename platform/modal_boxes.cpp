@@ -11,6 +11,9 @@
 namespace {
 
 constexpr DWORD NameAreaSize = 10000;
+// No file system takes a longer name; the chooser's name area holds one with room to spare.
+constexpr std::size_t LongestFileName = 255;
+static_assert(LongestFileName < NameAreaSize);
 constexpr DWORD ChooserFlags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
 
 struct DisabledWindow {
@@ -47,7 +50,7 @@ std::string PrepareNameArea(const std::string& defaultFile) {
     const size_t backslash = defaultFile.find_last_of('\\');
     const bool hasFolder = backslash != std::string::npos && backslash > 0;
     const std::string name = hasFolder ? defaultFile.substr(backslash + 1) : defaultFile;
-    if (IsPlainFileName(name) && name.size() < NameAreaSize)
+    if (IsPlainFileName(name))
         std::copy(name.begin(), name.end(), state.nameArea.begin());
     return hasFolder ? defaultFile.substr(0, backslash) : std::string();
 }
@@ -113,7 +116,7 @@ std::string FileNamePart(const std::string& path) {
 }
 
 bool IsPlainFileName(const std::string& text) {
-    if (text.empty()) return false;
+    if (text.empty() || text.size() > LongestFileName) return false;
     return std::none_of(text.begin(), text.end(), [](char c) {
         return static_cast<unsigned char>(c) < 32 || std::strchr("\"\\/:*?<>|", c) != nullptr;
     });

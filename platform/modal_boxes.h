@@ -11,6 +11,7 @@ std::string ChooseFile(const std::string& title, const std::string& defaultFile,
                        const std::string& patterns, int position);
 // The text after the last backslash, without surrounding double quotes.
 std::string FileNamePart(const std::string& path);
+// A name that a file could have: not empty, at most 255 characters, no folder part or wildcard.
 bool IsPlainFileName(const std::string& text);
 
 void DisableThreadWindows();

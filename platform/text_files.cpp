@@ -184,15 +184,11 @@ ObjectNumber CreateTextFile(ObjectNumber number, const std::string& fileName) {
 }
 
 void CloseTextFile(ObjectNumber file) {
-    if (file >= 0 && file <= Bound()) {
-        CloseOwned(state.table[file]);
-        return;
-    }
-    state.cells.remove_if([file](OwnedFile& cell) {
-        if (CellHandle(cell) != file) return false;
-        CloseOwned(cell);
-        return true;
-    });
+    OwnedFile* owner = FindFile(file);
+    if (!owner) return;
+    CloseOwned(*owner);
+    // A cell goes with its file; a table slot stays, empty.
+    state.cells.remove_if([owner](const OwnedFile& cell) { return &cell == owner; });
 }
 
 void CloseAllTextFiles() {

@@ -8,6 +8,7 @@
 #include <bit>
 #include "explorer_tree/tree_items.h"
 #include "explorer_tree/tree_library.h"
+#include "platform/libraries_on_demand.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -125,6 +126,8 @@ TEST_F(ExplorerTreeTest, MyComputerHoldsTheDrivesEachAskedItsNameOnceOffTheWindo
     EXPECT_EQ(kinds(second), drives);
     drives.push_back(DocumentsKind);
     EXPECT_EQ(kinds(first), drives);
+    EXPECT_EQ(S_FALSE, ComInitialize()) << "the shell's names want COM on the window's thread";
+    ComUninitialize();
     EXPECT_TRUE(PumpUntil([&] { return ReadItem(second, Drive(second, 'C')).text == "Drive C"; }));
     EXPECT_EQ("T:", ReadItem(first, Drive(first, 'T')).text) << "T:'s question waits";
     SetControlText(1, folder);
@@ -188,7 +191,8 @@ TEST_F(ExplorerTreeTest, AListingIsOneSearchSortedFoldersFirstWithMarkersAskedWh
 
 TEST_F(ExplorerTreeTest, PatternsChooseTheFilesAndEachFileGetsItsShellIcon) {
     const std::string root = FreshFolder({"files\\", "files\\f.txt", "b.txt", "a.dat", "icons\\", "icons\\a.msi",
-                                          "icons\\B.MSI", "icons\\c.zq2", "icons\\p.exe", "icons\\q.EXE", "icons\\noext"});
+                                          "icons\\B.MSI", "icons\\c.zq2", "icons\\D.ZQ2", "icons\\p.exe", "icons\\q.EXE",
+                                          "icons\\r.ico", "icons\\noext"});
     const HWND tree = AddTree(1, 0);
     SetControlText(1, root + "*.txt;b.*");
     EXPECT_EQ(Children(tree, Selected(tree)), (Names{"files+", "icons+", "b.txt", "b.txt"})) << "pattern by pattern";
@@ -198,9 +202,9 @@ TEST_F(ExplorerTreeTest, PatternsChooseTheFilesAndEachFileGetsItsShellIcon) {
     const std::size_t cached = IconCacheSize();
     SetControlText(1, root + "icons\\*.*");
     // Installer packages have an icon of their own, so a wrong answer from the cache shows.
-    for (const char* file : {"a.msi", "B.MSI", "c.zq2", "p.exe", "q.EXE", "noext"})
+    for (const char* file : {"a.msi", "B.MSI", "c.zq2", "D.ZQ2", "p.exe", "q.EXE", "r.ico", "noext"})
         EXPECT_EQ(Image(tree, Child(tree, Selected(tree), file)), Shell(root + "icons\\" + file).iIcon) << file;
-    EXPECT_EQ(IconCacheSize(), cached + 2) << "one entry per extension, none for programs";
+    EXPECT_EQ(IconCacheSize(), cached + 2) << "one entry per extension in any case, none for programs and icons";
 }
 
 TEST_F(ExplorerTreeTest, ATextSelectsItsFolderOrNothingAndOnlyTheUsersChoiceIsAChange) {
@@ -242,6 +246,15 @@ TEST_F(ExplorerTreeTest, ATextSelectsItsFolderOrNothingAndOnlyTheUsersChoiceIsAC
     SetControlText(4, deep);
     TreeView_SelectItem(tree, FirstChild(tree, Selected(tree)));
     EXPECT_EQ(GetControlText(4), "") << "a path past the platform's limit is never cut short";
+    // A lone backslash drops every listing, so a folder made since shows.
+    CreateDirectoryA((root + "new").c_str(), nullptr);
+    SetControlText(4, "\\");
+    SetControlText(4, root + "new\\");
+    EXPECT_EQ(GetControlText(4), root + "new\\");
+    // A new control under the tree's number destroys the tree with its container.
+    const HWND container = GetParent(tree);
+    AddButton(4, 0, 0, 50, 20, "b");
+    EXPECT_FALSE(IsWindow(container));
 }
 
 TEST_F(ExplorerTreeTest, AnEmptyDriveShowsOneDialogThatKeysMediaAndTheTreeClose) {

@@ -52,7 +52,8 @@ TEST(TextFileTest, EveryLineEndEndsOneLineAnEndlessLineIsCutAndNoLineReachesAFil
     ASSERT_NE(0, OpenTextFile(3, Folder + "kept.txt"));
     EXPECT_EQ(0, OpenTextFile(3, Folder + "no such folder\\x.txt"));
     EXPECT_EQ(0, WriteTextLine("lost")) << "after a failed opening";
-    EXPECT_EQ(-1, AtEndOfFile(3)) << "the old file is still open under its number";
+    CloseTextFile(AutoNumber);
+    EXPECT_EQ(-1, AtEndOfFile(3)) << "the old file is still open under its number, and AutoNumber names none";
     CloseTextFile(CreateTextFile(AutoNumber, Folder + "closed.txt"));
     // The next handle opened may get the closed one's value.
     OwnedFile other(CreateFileA((Folder + "o.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
@@ -135,8 +136,11 @@ TEST(ModalBoxesTest, EachBoxBelongsToTheProgramsForegroundWindowAndTheChooserOpe
     EXPECT_STREQ("T:\\platform", current) << "the chooser leaves the current folder alone";
     EXPECT_TRUE(othersAsBefore());
     // The dialog itself would open in the folder last chosen in: T:\Mods\System.
-    for (const auto& [defaultFile, expected] : {std::pair{"T:\\Mods\\*.t3u", "|T:\\Mods"}, {"T:\\Mods\\", "|T:\\Mods"},
-                                                {"T:\\Mods\\System\\T3Gamesys.t3u", "T3Gamesys.t3u|T:\\Mods\\System"}}) {
+    // A name no file could have (a wildcard, one too long) goes.
+    for (const auto& [defaultFile, expected] : std::initializer_list<std::pair<std::string, std::string>>{
+             {"T:\\Mods\\*.t3u", "|T:\\Mods"}, {"T:\\Mods\\", "|T:\\Mods"}, {"T:\\Mods\\" + std::string(256, 'n'), "|T:\\Mods"},
+             {"T:\\Mods\\" + std::string(255, 'n'), std::string(255, 'n') + "|T:\\Mods"},
+             {"T:\\Mods\\System\\T3Gamesys.t3u", "T3Gamesys.t3u|T:\\Mods\\System"}}) {
         watcher = answer("");
         EXPECT_EQ("", ChooseFile("Choose the gamesys file...", defaultFile, "All|*.*|T3U Files|*.t3u", 1));
         watcher.join();

@@ -42,6 +42,8 @@ TEST_F(ToolkitTest, AWindowHasAFixedSizeAndTurnsMessagesIntoEvents) {
     EXPECT_EQ(0, Count(DrainEvents(), SizeEvent));
     EXPECT_FALSE(IsWindowVisible(reinterpret_cast<HWND>(OpenAppWindow(2, 0, 0, 50, 50, WS_VISIBLE, "2"))))
         << "the flag asks for a hidden window";
+    for (ObjectNumber unknown : {ObjectNumber{-5}, ObjectNumber{3}, HighestTableNumber + 1}) CloseAppWindow(unknown);
+    EXPECT_TRUE(IsWindow(window)) << "closing a number that names no window does nothing";
 }
 
 TEST_F(ToolkitTest, ControlsReportClicksFocusAndTypingAndTabWalksTheTabStops) {
