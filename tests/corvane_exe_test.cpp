@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <thread>
+#include "launcher/failures.h"
 #include "launcher/main_window.h"
 #include "launcher/registry.h"
 #include "platform/program.h"
@@ -180,7 +181,7 @@ TEST_F(CorvaneExeTest, SwitchesAndButtonsDoTheirWorkOrSayWhyNotAndChangeNothing)
         {"a ION_ROOT to expand", "/seteditor", {}, "", "%SystemDrive%\\Editor", 1, "folder was not found:\n%SystemDrive%\\Editor"},
         {"a gamesys line that is a path", "/setgame", {}, Lines(Editor, Game, "Sub\\X.t3u"), elsewhere, 1, "not a file name: Sub\\X.t3u"},
         {"a game path", "/setgamepath " + NoBackslash(Game), {}, Lines(Gone, "", ""), elsewhere, 0, "", Lines(Gone, Game, "")},
-        {"a drive alone", "/setgamepath c:", {}, settings, elsewhere, 0, "", Lines(Editor, "C:\\", "X.t3u")},
+        {"a drive alone", "/setgamepath z:", {}, settings, elsewhere, 0, "", Lines(Editor, "Z:\\", "X.t3u")},
         {"an editor path with blanks", "/seteditorpath \"C:\\T3 Mod\" ignored", {}, settings, elsewhere, 0, "", Lines("C:\\T3 Mod\\", Game, "X.t3u")},
         {"a path switch alone", "/setgamepath", {}, settings, elsewhere, 1, "needs a folder"},
         {"an empty path", "/seteditorpath \"\"", {}, settings, elsewhere, 1, "needs a folder"},
@@ -282,7 +283,7 @@ TEST_F(CorvaneExeTest, ASettingsFileLockedReadOnlyOrOnAFullDiskKeepsItsLinesAndN
     outcome = RunCorvane("/seteditorpath " + Game, nullptr, full);
     DeleteFileA("F:\\filler");
     EXPECT_EQ(1u, outcome.exitCode);
-    EXPECT_NE(std::string::npos, outcome.box.find("could not save its settings")) << outcome.box;
+    EXPECT_NE(std::string::npos, outcome.box.find(SystemErrorText(ERROR_DISK_FULL, ""))) << outcome.box;
     EXPECT_EQ(old, ReadBytes(full + "Corvane.ini"));
     WIN32_FIND_DATAA entry;
     OwnedFind search(FindFirstFileA((full + "*.tmp").c_str(), &entry));

@@ -127,7 +127,8 @@ TEST_F(ExplorerTreeTest, MyComputerHoldsTheDrivesEachAskedItsNameOnceOffTheWindo
     drives.push_back(DocumentsKind);
     EXPECT_EQ(kinds(first), drives);
     EXPECT_EQ(S_FALSE, ComInitialize()) << "the shell's names want COM on the window's thread";
-    ComUninitialize();
+    ComUninitialize(), ComUninitialize();
+    EXPECT_EQ(S_OK, ComInitialize()) << "each ComUninitialize undoes one ComInitialize";
     EXPECT_TRUE(PumpUntil([&] { return ReadItem(second, Drive(second, 'C')).text == "Drive C"; }));
     EXPECT_EQ("T:", ReadItem(first, Drive(first, 'T')).text) << "T:'s question waits";
     SetControlText(1, folder);
@@ -210,9 +211,10 @@ TEST_F(ExplorerTreeTest, PatternsChooseTheFilesAndEachFileGetsItsShellIcon) {
 TEST_F(ExplorerTreeTest, ATextSelectsItsFolderOrNothingAndOnlyTheUsersChoiceIsAChange) {
     const std::string root = FreshFolder({"Mixed\\", "Mixed\\Inner\\", "caf\xe9\\"});
     // Kept apart and never removed: the shell's removal goes astray on a path past the limit.
-    const std::string deep = "T:\\deep\\" + std::string(90, 'a') + "\\" + std::string(90, 'b') + "\\", deeper = deep + std::string(90, 'c');
+    const std::string deep = "T:\\deep\\" + std::string(90, 'a') + "\\" + std::string(90, 'b') + "\\", deeper = deep + std::string(90, 'c'),
+                      longest = deep + std::string(MAX_PATH - 2 - deep.size(), 'e') + "\\";  // the longest the platform takes
     MakeFolders(deep);
-    CreateDirectoryW((L"\\\\?\\" + std::wstring(deeper.begin(), deeper.end())).c_str(), nullptr);
+    for (const std::string& folder : {deeper, longest}) CreateDirectoryW((L"\\\\?\\" + std::wstring(folder.begin(), folder.end())).c_str(), nullptr);
     const HWND tree = AddTree(4, 0);
     // Each text over another selection: the folder in the file system's case and with an upper-case letter, the folder
     // that holds a path without its final backslash, and for whatever can't be shown nothing, never the folder before.
@@ -220,7 +222,7 @@ TEST_F(ExplorerTreeTest, ATextSelectsItsFolderOrNothingAndOnlyTheUsersChoiceIsAC
     for (const auto& [text, shown] : std::initializer_list<std::pair<std::string, std::string>>{
              {"t" + root.substr(1) + "mIXED\\inner\\", mixed + "Inner\\"}, {cafe, cafe}, {mixed + "Inner", mixed},
              {root + "missing\\", none}, {"\\\\server\\share\\", none}, {"T:" + root.substr(3), none}, {"", none},
-             {deeper + "\\", none}, {root + std::string(300, 'x') + "\\", none},
+             {deeper + "\\", none}, {longest, longest}, {root + std::string(300, 'x') + "\\", none},
              {DriveRoot(std::countr_one(GetLogicalDrives())) + "folder\\", none}}) {  // on a drive that isn't there
         SetControlText(4, root);
         SetControlText(4, text);

@@ -23,6 +23,10 @@ TEST_F(ToolkitTest, AWindowHasAFixedSizeAndTurnsMessagesIntoEvents) {
     EXPECT_FALSE(GetWindowLongPtrA(window, GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX)) << "a fixed size";
     PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(1, Count(DrainEvents(), CloseEvent));
+    SetFocus(window);
+    PressKey(VK_TAB, VK_SHIFT);
+    DrainEvents();
+    EXPECT_EQ(window, GetFocus()) << "with no tab stop, the focus stays where it is";
     EXPECT_TRUE(IsWindow(window)) << "closing is the program's decision";
     // A move outside WaitEvent is what the next message it takes returns.
     SetWindowPos(window, nullptr, 150, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -96,8 +100,13 @@ TEST_F(ToolkitTest, ControlsReportClicksFocusAndTypingAndTabWalksTheTabStops) {
     const HWND button = Control(10), label = reinterpret_cast<HWND>(AddLabel(10, 0, 30, 60, 20, "label"));
     EXPECT_EQ(label, Control(10));
     EXPECT_FALSE(IsWindow(button));
+    // The highest number is taken, the next one refused.
+    const HWND highest = reinterpret_cast<HWND>(AddLabel(HighestTableNumber, 0, 0, 9, 9, ""));
+    EXPECT_EQ(highest, Control(HighestTableNumber));
+    EXPECT_EQ(0, AddLabel(HighestTableNumber + 1, 0, 0, 9, 9, ""));
     CloseAppWindow(0);
     EXPECT_EQ(nullptr, Control(10));
+    EXPECT_EQ(0, AddButton(5, 0, 0, 60, 20, "b")) << "no control on a window that has gone";
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ public:
 
     // The slot of a number (0 to the bound) or of an AutoNumber identifier; null for any other.
     Slot* Resolve(ObjectNumber number) {
-        if (number >= 0 && number <= bound_) return &table_[number];
+        if (InTable(number)) return &table_[number];
         for (Slot& slot : automatic_)
             if (Identifier(slot) == number) return &slot;
         return nullptr;
@@ -40,7 +40,7 @@ public:
 
     // Empties a table slot, or takes an AutoNumber slot out of the list.
     void Release(ObjectNumber number) {
-        if (number >= 0 && number <= bound_) {
+        if (InTable(number)) {
             table_[number] = Slot{};
             return;
         }
@@ -53,6 +53,8 @@ public:
     static ObjectNumber Identifier(const Slot& slot) { return reinterpret_cast<ObjectNumber>(&slot); }
 
 private:
+    bool InTable(ObjectNumber number) const { return number >= 0 && number <= bound_; }
+
     ObjectNumber bound_;
     std::deque<Slot> table_;     // bound + 2 slots
     std::list<Slot> automatic_;  // newest first

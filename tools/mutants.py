@@ -4,8 +4,9 @@ faults the tests caught. Two sources of faults:
 
 - the hand list, tools/mutants.txt: faults a generator can't make, each with the rule it breaks;
 - a random sample of faults that this script generates from the code itself, by kinds, the way
-  mutation tools for other languages do. MUTANTS_N (30) sets the sample's size, MUTANTS_SEED its
-  seed (printed, so that a run can be repeated). Faults that can't change what Corvane does are
+  mutation tools for other languages do. MUTANTS_N (30) sets how many of them are tried, MUTANTS_SEED
+  the seed of the draw (printed, so that a run can be repeated); a drawn fault that doesn't compile
+  is skipped and the next one drawn in its place. Faults that can't change what Corvane does are
   listed with their reason in tools/mutants-equivalent.txt and never drawn.
 
 For developers: it takes a while, and it works in a build folder of its own (MUTANTS_BUILD_DIR,
@@ -317,10 +318,23 @@ def describe(fault):
     return f"{fault.file}:{fault.line + 1}: {fault.kind}\n       - {before}\n       + {after}"
 
 
-def run(title, numbered):
+def seeded_order(seed, size):
+    """Every index below size once, in the order random.sample draws them from a large population."""
+    generator, drawn = random.Random(seed), set()
+    while len(drawn) < size:
+        index = generator.randrange(size)
+        if index not in drawn:
+            drawn.add(index)
+            yield index
+
+
+def run(title, numbered, wanted=None):
+    """Tries the faults in turn; with wanted, until that many were tried (built and tested)."""
     counts = {"caught": 0, "SURVIVED": 0}
     print(title, flush=True)
     for number, fault in numbered:
+        if wanted is not None and counts["caught"] + counts["SURVIVED"] >= wanted:
+            break
         result = verdict(fault) if fault.line >= 0 else "STALE"
         counts[result] = counts.get(result, 0) + 1
         print(f"{number:4d}  {result:9s} {describe(fault)}", flush=True)
@@ -351,9 +365,8 @@ def main():
         count = int(os.environ.get("MUTANTS_N") or 30)
         equivalent = equivalent_keys()
         candidates = [f for f in all_faults() if f.key() not in equivalent]
-        sample = random.Random(seed).sample(candidates, min(count, len(candidates)))
-        ok &= run(f"Generated: {len(sample)} of {len(candidates)} faults, MUTANTS_SEED={seed}",
-                  enumerate(sample, 1))
+        drawn = (candidates[index] for index in seeded_order(seed, len(candidates)))
+        ok &= run(f"Generated: {count} of {len(candidates)} faults, MUTANTS_SEED={seed}", enumerate(drawn, 1), count)
     build()
     return 0 if ok else 1
 
