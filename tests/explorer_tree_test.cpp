@@ -131,6 +131,7 @@ TEST_F(ExplorerTreeTest, MyComputerHoldsTheDrivesEachAskedItsNameOnceOffTheWindo
     EXPECT_EQ(S_OK, ComInitialize()) << "each ComUninitialize undoes one ComInitialize";
     EXPECT_TRUE(PumpUntil([&] { return ReadItem(second, Drive(second, 'C')).text == "Drive C"; }));
     EXPECT_EQ("T:", ReadItem(first, Drive(first, 'T')).text) << "T:'s question waits";
+    EXPECT_EQ(Image(first, Drive(first, 'T')), Shell("C:\\").iIcon) << "with the plain drive icon till then";
     SetControlText(1, folder);
     EXPECT_EQ(folder, GetControlText(1)) << "and the tree goes on working";
     const HTREEITEM top = TreeView_GetFirstVisible(first);
