@@ -13,7 +13,7 @@ if [ -z "$release" ] || [ ! -f "$build/bin/Corvane.exe" ]; then
 fi
 
 # The same check of the exe's headers that every test run makes.
-bash "$root/tests/release_exe_test.sh" "$build/bin/Corvane.exe"
+bash "$root/tools/check-release-exe.sh" "$build/bin/Corvane.exe"
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT

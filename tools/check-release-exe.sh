@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Corvane.exe that players get, as its headers tell: a 32-bit GUI program with ASLR and DEP,
 # relocatable, needing no DLL beyond Windows' own, and naming its version and commit.
-#   tests/release_exe_test.sh EXE   (also run by tools/make-dist.sh on the packed exe)
+#   tools/check-release-exe.sh EXE   (a test of every make test, and make dist's check of the packed exe)
 set -euo pipefail
 exe=$1
 root=$(cd "$(dirname "$0")/.." && pwd)
