@@ -149,7 +149,8 @@ TEST(ModalBoxesTest, EachBoxBelongsToTheProgramsForegroundWindowAndTheChooserOpe
     // Another program's window in front owns nothing of ours.
     const OwnedHandle notepad(reinterpret_cast<HANDLE>(StartProgram("notepad.exe", "", "")));
     ASSERT_TRUE(notepad);
-    SetForegroundWindow(WaitForWindow("Notepad", nullptr));
+    const HWND other = WaitForWindow("Notepad", nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return SetForegroundWindow(other) && GetForegroundWindow() == other; }));
     EXPECT_EQ(nullptr, DialogOwner());
     TerminateProcess(notepad.Get(), 0);
     for (HWND window : others) DestroyWindow(window);
