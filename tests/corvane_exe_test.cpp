@@ -183,7 +183,7 @@ TEST_F(CorvaneExeTest, SwitchesAndButtonsDoTheirWorkOrSayWhyNotAndChangeNothing)
         {"a game path", "/setgamepath " + NoBackslash(Game), {}, Lines(Gone, "", ""), elsewhere, 0, "", Lines(Gone, Game, "")},
         {"a drive alone", "/setgamepath z:", {}, settings, elsewhere, 0, "", Lines(Editor, "Z:\\", "X.t3u")},
         {"an editor path with blanks", "/seteditorpath \"C:\\T3 Mod\" ignored", {}, settings, elsewhere, 0, "", Lines("C:\\T3 Mod\\", Game, "X.t3u")},
-        {"a path switch alone", "/setgamepath", {}, settings, elsewhere, 1, "needs a folder"},
+        {"a path switch alone", "/setgamepath", {}, settings, elsewhere, 1, "The switch /setgamepath needs a folder.\n\nGive the folder after the switch: /setgamepath \"C:\\Games\\Thief 3\\\""},
         {"an empty path", "/seteditorpath \"\"", {}, settings, elsewhere, 1, "needs a folder"},
         {"a network path", "/seteditorpath \\\\server\\share", {}, settings, elsewhere, 1, "not a folder on a drive"},
         {"a line break in a path", "/seteditorpath \"C:\\Broken\r\nC:\\Injected\\\"", {}, settings, elsewhere, 1, "not a folder on a drive"},
