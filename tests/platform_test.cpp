@@ -79,6 +79,7 @@ TEST(ProgramTest, AProgramStartsInTheFolderItIsGivenOrItsOwn) {
     CopyFileA(program.c_str(), "T:\\T3-root.exe", FALSE);
     SetCurrentDirectoryA((folder + "System").c_str());
     EXPECT_STRCASEEQ("|T:\\start_program\\System", started("\\T3-root.exe", "", "").c_str());
+    DeleteFileA("T:\\T3-root.exe");  // the drive's root is the folder tree test's too
     // The caller reports a failure: the shell shows no box of its own.
     EXPECT_EQ(0, StartProgram("", "", ""));
     EXPECT_EQ(0, StartProgram(folder + "System\\Missing.exe", "", ""));
