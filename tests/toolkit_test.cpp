@@ -47,6 +47,8 @@ TEST_F(ToolkitTest, AWindowHasAFixedSizeAndTurnsMessagesIntoEvents) {
     EXPECT_EQ(0, Count(DrainEvents(), SizeEvent));
     EXPECT_FALSE(IsWindowVisible(reinterpret_cast<HWND>(OpenAppWindow(2, 0, 0, 50, 50, WS_VISIBLE, "2"))))
         << "the flag asks for a hidden window";
+    EXPECT_FALSE(GetWindowLongPtrA(reinterpret_cast<HWND>(OpenAppWindow(3, 0, 0, 50, 50, WS_POPUP, "3")), GWL_STYLE) & WS_CAPTION)
+        << "a caption only for a window that asks for no style";
 }
 
 TEST_F(ToolkitTest, ControlsReportClicksFocusAndTypingAndTabWalksTheTabStops) {
