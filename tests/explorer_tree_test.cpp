@@ -93,8 +93,8 @@ protected:
         SetDriveNameQuery(nullptr);
         ResetToolkit();
     }
-    static HWND AddTree(ObjectNumber number, DWORD flags) {
-        return reinterpret_cast<HWND>(AddExplorerTree(number, 250 * (number % 2), 0, 240, 180, "", flags));
+    static HWND AddTree(ObjectNumber number, DWORD flags, const std::string& path = "") {
+        return reinterpret_cast<HWND>(AddExplorerTree(number, 250 * (number % 2), 0, 240, 180, path, flags));
     }
 };
 
@@ -216,7 +216,8 @@ TEST_F(ExplorerTreeTest, ATextSelectsItsFolderOrNothingAndOnlyTheUsersChoiceIsAC
                       longest = deep + std::string(MAX_PATH - 2 - deep.size(), 'e') + "\\";  // the longest the platform takes
     MakeFolders(deep);
     for (const std::string& folder : {deeper, longest}) CreateDirectoryW((L"\\\\?\\" + std::wstring(folder.begin(), folder.end())).c_str(), nullptr);
-    const HWND tree = AddTree(4, 0);
+    const HWND tree = AddTree(4, 0, root);
+    EXPECT_EQ(GetControlText(4), root) << "the folder it was made with";
     // Each text over another selection: the folder in the file system's case and with an upper-case letter, the folder
     // that holds a path without its final backslash, and for whatever can't be shown nothing, never the folder before.
     const std::string mixed = root + "Mixed\\", cafe = root + "caf\xe9\\", none;
