@@ -47,8 +47,9 @@ TEST_F(ToolkitTest, AWindowHasAFixedSizeAndTurnsMessagesIntoEvents) {
     EXPECT_EQ(0, Count(DrainEvents(), SizeEvent));
     EXPECT_FALSE(IsWindowVisible(reinterpret_cast<HWND>(OpenAppWindow(2, 0, 0, 50, 50, WS_VISIBLE, "2"))))
         << "the flag asks for a hidden window";
-    EXPECT_FALSE(GetWindowLongPtrA(reinterpret_cast<HWND>(OpenAppWindow(3, 0, 0, 50, 50, WS_POPUP, "3")), GWL_STYLE) & WS_CAPTION)
+    EXPECT_FALSE(GetWindowLongPtrA(reinterpret_cast<HWND>(OpenAppWindow(3, 0, 0, 50, 50, WS_POPUP, "")), GWL_STYLE) & WS_CAPTION)
         << "a caption only for a window that asks for no style";
+    EXPECT_EQ("Toolkit|", GetWindowTitle(0) + "|" + GetWindowTitle(3));
 }
 
 TEST_F(ToolkitTest, ControlsReportClicksFocusAndTypingAndTabWalksTheTabStops) {
