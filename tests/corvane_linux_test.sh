@@ -14,15 +14,9 @@ mkdir -p "$sys" "$app" "$repo/launcher" "$repo/out/bin" "$tmp/empty"
 # No wine and no dialog of the machine's own may answer.
 find /usr/bin -mindepth 1 -maxdepth 1 ! -type d ! -name 'wine*' ! -name zenity ! -name kdialog ! -name notify-send \
   -exec ln -s -t "$sys" {} +
-fake() {
-  local file
-  for file; do
-    mkdir -p "${file%/*}"
-    printf '%s\n' '#!/bin/bash' 'printf "%s\n" "$0" "$PWD" "${STEAM_COMPAT_DATA_PATH-}" \
-      "${STEAM_COMPAT_CLIENT_INSTALL_PATH-}" "${WINEPREFIX-}" "$@" >>"$LOG"' >"$file"
-    chmod +x "$file"
-  done
-}
+printf '%s\n' '#!/bin/bash' 'printf "%s\n" "$0" "$PWD" "${STEAM_COMPAT_DATA_PATH-}" \
+  "${STEAM_COMPAT_CLIENT_INSTALL_PATH-}" "${WINEPREFIX-}" "$@" >>"$LOG"' >"$tmp/fake" && chmod +x "$tmp/fake"
+fake() { local file; for file; do mkdir -p "${file%/*}" && cp "$tmp/fake" "$file"; done; }
 fake "$bin/wine" "$tmp/dialog/zenity" "$tmp/own/wine"
 for dir in "$app" "$repo/launcher"; do cp "$(dirname "$0")/../launcher/corvane-linux" "$dir/"; done
 touch "$app/Corvane.exe" "$repo/out/bin/Corvane.exe"

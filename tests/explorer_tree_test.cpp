@@ -46,9 +46,7 @@ void Notify(HWND tree, UINT code, HTREEITEM item = nullptr, UINT action = TVE_EX
     NMTREEVIEWA change{};
     change.hdr = {tree, static_cast<UINT_PTR>(GetDlgCtrlID(tree)), code};
     change.action = action;
-    change.itemNew.mask = TVIF_HANDLE | TVIF_PARAM;
-    change.itemNew.hItem = item;
-    change.itemNew.lParam = item ? ItemParameter(tree, item) : 0;
+    change.itemNew = {TVIF_HANDLE | TVIF_PARAM, item, 0, 0, nullptr, 0, 0, 0, 0, item ? ItemParameter(tree, item) : 0};
     SendMessageA(GetParent(tree), WM_NOTIFY, change.hdr.idFrom, reinterpret_cast<LPARAM>(&change));
 }
 
@@ -88,11 +86,7 @@ bool NameByTest(const std::string& root, std::string& label, int& icon) {
 class ExplorerTreeTest : public testing::Test {
 protected:
     void SetUp() override { OpenControlWindow("Trees"); }
-    void TearDown() override {
-        SetDriveReadinessQuery(nullptr);
-        SetDriveNameQuery(nullptr);
-        ResetToolkit();
-    }
+    void TearDown() override { SetDriveReadinessQuery(nullptr), SetDriveNameQuery(nullptr), ResetToolkit(); }
     static HWND AddTree(ObjectNumber number, DWORD flags, const std::string& path = "") {
         return reinterpret_cast<HWND>(AddExplorerTree(number, 250 * (number % 2), 0, 240, 180, path, flags));
     }

@@ -4,9 +4,7 @@
 #include <windows.h>
 #include <commdlg.h>
 #include <dlgs.h>
-#include <string>
 #include <thread>
-#include <vector>
 #include "launcher/main_window.h"
 #include "platform/modal_boxes.h"
 #include "platform/program.h"

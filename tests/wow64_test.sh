@@ -8,10 +8,7 @@ export WINEPREFIX=$BUILD_DIR/wine-tests64 T3_STANDIN_SILENT=1
 unset WINEARCH  # the prefix says what it is
 failures=0
 fail() { printf 'FAIL: %s\n' "$*" >&2; failures=$((failures + 1)); }
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  WINEARCH=win64 /usr/lib/wine/wine64 wineboot -i </dev/null >/dev/null 2>&1
-  wineserver -w
-fi
+[ -f "$WINEPREFIX/system.reg" ] || { WINEARCH=win64 /usr/lib/wine/wine64 wineboot -i </dev/null >/dev/null 2>&1 && wineserver -w; }
 trap 'wineserver -k 2>/dev/null || true' EXIT
 game=$WINEPREFIX/drive_c/Game work=$WINEPREFIX/drive_c/work
 mkdir -p "$game/System" "$work"
