@@ -92,20 +92,21 @@ TEST(ModalBoxesTest, EachBoxBelongsToTheProgramsForegroundWindowAndTheChooserOpe
     for (DWORD style : {DWORD{WS_VISIBLE}, DWORD{WS_VISIBLE | WS_DISABLED}, DWORD{0}})
         others.push_back(CreateWindowA("STATIC", "", WS_OVERLAPPEDWINDOW | style, 0, 0, 99, 50, nullptr, nullptr, nullptr, nullptr));
     SetForegroundWindow(main);
-    // Once a box is gone the other windows take input again, but for the one disabled before.
-    const auto othersAsBefore = [&] {
-        return IsWindowEnabled(main) && IsWindowEnabled(others[0]) && !IsWindowEnabled(others[1]) && IsWindowEnabled(others[2]);
-    };
+    // Which windows take input; once a box is gone, those that did before it, and no others.
+    const auto enabled = [&] { std::string states; for (HWND w : {main, others[0], others[1], others[2]}) states += IsWindowEnabled(w) ? '1' : '0'; return states; };
+    // A box blocks a window that took input before it; the other one stays disabled.
+    const auto blocked = [&] { return IsWindowEnabled(others[0]) || IsWindowEnabled(others[1]) ? "" : "|blocked"; };
     std::string seen;
     std::thread watcher([&] {
         const HWND box = WaitForWindow("#32770", "Error");
-        seen = std::string(GetWindow(box, GW_OWNER) == main ? "owned" : "") + (IsWindowEnabled(others[0]) ? "" : "|blocked");
+        seen = std::string(GetWindow(box, GW_OWNER) == main ? "owned" : "") + blocked();
         PostMessageA(box, WM_COMMAND, IDOK, 0);
     });
     EXPECT_EQ(IDOK, ShowMessage("Error", "Unknown command line parameter: /x"));
     watcher.join();
     EXPECT_EQ("owned|blocked", seen);
-    EXPECT_TRUE(othersAsBefore());
+    EXPECT_EQ("1101", enabled());
+    EnableWindow(others[0], FALSE), EnableWindow(others[1], TRUE);  // the program's own changes between two boxes
     // Reads the chooser when it comes, then types the answer and accepts it, or cancels.
     const auto answer = [&](const std::string& typed) {
         return std::thread([&, typed] {
@@ -117,7 +118,7 @@ TEST(ModalBoxesTest, EachBoxBelongsToTheProgramsForegroundWindowAndTheChooserOpe
             const HWND filters = GetDlgItem(box, cmb1);
             SendMessageA(filters, CB_GETLBTEXT, SendMessageA(filters, CB_GETCURSEL, 0, 0), reinterpret_cast<LPARAM>(filter));
             seen = std::string(field) + "|" + (typed.empty() ? folder : "") + "|" + filter + "|" +
-                   std::to_string(SendMessageA(filters, CB_GETCOUNT, 0, 0)) + (IsWindowEnabled(others[0]) ? "" : "|blocked");
+                   std::to_string(SendMessageA(filters, CB_GETCOUNT, 0, 0)) + blocked();
             SetWindowTextA(name, typed.c_str());
             PostMessageA(box, WM_COMMAND, typed.empty() ? IDCANCEL : IDOK, 0);
         });
@@ -133,7 +134,7 @@ TEST(ModalBoxesTest, EachBoxBelongsToTheProgramsForegroundWindowAndTheChooserOpe
     char current[MAX_PATH] = "";
     GetCurrentDirectoryA(MAX_PATH, current);
     EXPECT_STREQ("T:\\platform", current) << "the chooser leaves the current folder alone";
-    EXPECT_TRUE(othersAsBefore());
+    EXPECT_EQ("1011", enabled());
     // The dialog itself would open in the folder last chosen in: T:\Mods\System.
     // A name no file could have (a wildcard, one too long) goes.
     for (const auto& [defaultFile, expected] : std::initializer_list<std::pair<std::string, std::string>>{

@@ -49,7 +49,8 @@ TEST_F(ToolkitTest, AWindowHasAFixedSizeAndTurnsMessagesIntoEvents) {
         << "the flag asks for a hidden window";
     EXPECT_FALSE(GetWindowLongPtrA(reinterpret_cast<HWND>(OpenAppWindow(3, 0, 0, 50, 50, WS_POPUP, "")), GWL_STYLE) & WS_CAPTION)
         << "a caption only for a window that asks for no style";
-    EXPECT_EQ("Toolkit|", GetWindowTitle(0) + "|" + GetWindowTitle(3));
+    const ObjectNumber first = OpenAppWindow(AutoNumber, 0, 0, 50, 50, 0, "a"), second = OpenAppWindow(AutoNumber, 0, 0, 50, 50, 0, "b");
+    EXPECT_EQ("Toolkit||a|b", GetWindowTitle(0) + "|" + GetWindowTitle(3) + "|" + GetWindowTitle(first) + "|" + GetWindowTitle(second));
 }
 
 TEST_F(ToolkitTest, ControlsReportClicksFocusAndTypingAndTabWalksTheTabStops) {
@@ -98,6 +99,10 @@ TEST_F(ToolkitTest, ControlsReportClicksFocusAndTypingAndTabWalksTheTabStops) {
     SetFocus(Control(7));
     EXPECT_EQ((std::vector<ObjectNumber>{10}), focusAfter(1, 0)) << "disabled and hidden ones are skipped";
     EXPECT_EQ((std::vector<ObjectNumber>{10}), focusAfter(1, VK_CONTROL)) << "Ctrl+Tab is no shortcut";
+    LoadLibraryA("riched20.dll");
+    SetFocus(CreateWindowA("RichEdit20A", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 30, 50, 20, window, HMENU(99), nullptr, nullptr));
+    EXPECT_EQ((std::vector<ObjectNumber>{99}), focusAfter(1, 0)) << "a rich-text control keeps a plain Tab";
+    EXPECT_EQ((std::vector<ObjectNumber>{10}), focusAfter(1, VK_SHIFT)) << "but not Shift+Tab";
     // A number names one control: a new one under it replaces the old one, and it is free once its window has gone.
     const HWND button = Control(10), label = reinterpret_cast<HWND>(AddLabel(10, 0, 30, 60, 20, "label"));
     EXPECT_EQ(label, Control(10));
@@ -106,6 +111,8 @@ TEST_F(ToolkitTest, ControlsReportClicksFocusAndTypingAndTabWalksTheTabStops) {
     const HWND highest = reinterpret_cast<HWND>(AddLabel(HighestTableNumber, 0, 0, 9, 9, ""));
     EXPECT_EQ(highest, Control(HighestTableNumber));
     EXPECT_EQ(0, AddLabel(HighestTableNumber + 1, 0, 0, 9, 9, ""));
+    const ObjectNumber first = AddLabel(AutoNumber, 0, 0, 9, 9, "first"), second = AddLabel(AutoNumber, 0, 0, 9, 9, "second");
+    EXPECT_EQ("first|second", GetControlText(first) + "|" + GetControlText(second)) << "each AutoNumber control by its own identifier";
     CloseAppWindow(0);
     EXPECT_EQ(nullptr, Control(10));
     EXPECT_EQ(0, AddButton(5, 0, 0, 60, 20, "b")) << "no control on a window that has gone";
