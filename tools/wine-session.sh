@@ -48,6 +48,8 @@ if [ -n "${CORVANE_TEST_PREFIX:-}" ]; then
   # Drive T: is the tests' own: they build folder trees on it with names and case of their choosing.
   mkdir -p "$BUILD_DIR/drive-t"
   ln -sfn "$BUILD_DIR/drive-t" "$WINEPREFIX/dosdevices/t:"
+  # Drive A: shows T:'s folders too: a drive at the start of the alphabet, as Z: is one at its end.
+  ln -sfn "$BUILD_DIR/drive-t" "$WINEPREFIX/dosdevices/a:"
   # Drive F: is a small file system of its own that the tests fill up, where root may mount one.
   mkdir -p "$BUILD_DIR/drive-f"
   rm -f "$WINEPREFIX/dosdevices/f:"
