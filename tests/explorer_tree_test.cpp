@@ -86,7 +86,7 @@ bool NameByTest(const std::string& root, std::string& label, int& icon) {
 class ExplorerTreeTest : public testing::Test {
 protected:
     void SetUp() override { OpenControlWindow("Trees"); }
-    void TearDown() override { SetDriveReadinessQuery(nullptr), SetDriveNameQuery(nullptr), ResetToolkit(); }
+    void TearDown() override { SetDriveReadinessQuery(nullptr); SetDriveNameQuery(nullptr); ResetToolkit(); }
     static HWND AddTree(ObjectNumber number, DWORD flags, const std::string& path = "") {
         return reinterpret_cast<HWND>(AddExplorerTree(number, 250 * (number % 2), 0, 240, 180, path, flags));
     }

@@ -20,11 +20,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     return true;
 }
 
-void ResetToolkit() {
-    CloseAllWindows();
-    InitWindows();
-    InitControls();
-}
+void ResetToolkit() { CloseAllWindows(); InitWindows(); InitControls(); }
 
 HWND OpenControlWindow(const std::string& title) {
     ResetToolkit();
