@@ -218,7 +218,7 @@ TEST_F(ExplorerTreeTest, ATextSelectsItsFolderOrNothingAndOnlyTheUsersChoiceIsAC
     for (const auto& [text, shown] : std::initializer_list<std::pair<std::string, std::string>>{
              {"t" + root.substr(1) + "mIXED\\inner\\", mixed + "Inner\\"}, {cafe, cafe}, {mixed + "Inner", mixed},
              {root + "missing\\", none}, {"\\\\server\\share\\", none}, {"T:" + root.substr(3), none}, {"", none},
-             {deeper + "\\", none}, {longest, longest}, {"Z:\\", "Z:\\"}, {"a:\\", "A:\\"}, {root + std::string(300, 'x') + "\\", none},
+             {deeper + "\\", none}, {longest, longest}, {"z:\\", "Z:\\"}, {"a:\\", "A:\\"}, {root + std::string(300, 'x') + "\\", none},
              {DriveRoot(std::countr_one(GetLogicalDrives())) + "folder\\", none}}) {  // on a drive that isn't there
         SetControlText(4, root);
         SetControlText(4, text);
@@ -264,7 +264,7 @@ TEST_F(ExplorerTreeTest, AnEmptyDriveShowsOneDialogThatKeysMediaAndTheTreeClose)
     const HWND empty = AddTree(1, 0), other = AddTree(2, 0);
     SetControlText(1, "T:\\");
     const HWND dialog = NotReadyDialog();
-    ASSERT_TRUE(dialog);
+    ASSERT_TRUE(IsWindowVisible(dialog));
     char text[300] = {};
     GetDlgItemTextA(dialog, 12291, text, sizeof text);
     EXPECT_NE(std::string(text).find("T:"), std::string::npos) << text;
