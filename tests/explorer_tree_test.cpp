@@ -244,9 +244,11 @@ TEST_F(ExplorerTreeTest, ATextSelectsItsFolderOrNothingAndOnlyTheUsersChoiceIsAC
     SetControlText(4, deep);
     TreeView_SelectItem(tree, FirstChild(tree, Selected(tree)));
     EXPECT_EQ(GetControlText(4), "") << "a path past the platform's limit is never cut short";
-    // A lone backslash drops every listing, so a folder made since shows.
+    // A lone backslash drops every listing, so a folder made since shows; My Documents is not looked for again.
     CreateDirectoryA((root + "new").c_str(), nullptr);
+    TreeLibrary().documentsLabel = "Once";
     SetControlText(4, "\\");
+    EXPECT_EQ(Children(tree, TreeView_GetRoot(tree)).back(), "Once+");
     SetControlText(4, root + "new\\");
     EXPECT_EQ(GetControlText(4), root + "new\\");
     // A new control under the tree's number destroys the tree with its container.
