@@ -134,16 +134,15 @@ LRESULT CALLBACK AnswerProcedure(HWND window, UINT message, WPARAM first, LPARAM
 
 }  // namespace
 
-bool CreateDriveAnswerWindow() {
+void CreateDriveAnswerWindow() {
     WNDCLASSA answers{};
     answers.lpfnWndProc = AnswerProcedure;
     answers.hInstance = GetModuleHandleA(nullptr);
     answers.lpszClassName = AnswerClass;
-    if (!RegisterClassA(&answers) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    if (!RegisterClassA(&answers) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return;
     TreeLibrary().answerWindow =
         CreateWindowExA(0, AnswerClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr), nullptr);
     PostShellQuestions();
-    return TreeLibrary().answerWindow != nullptr;
 }
 
 ItemLook DriveLook(int drive) {

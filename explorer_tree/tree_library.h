@@ -116,7 +116,8 @@ void LearnShellLooks();
 void RefreshDriveItem(HWND tree, HTREEITEM item, int drive);
 
 // drives.cpp
-bool CreateDriveAnswerWindow();
+// Without the window, the drives keep their letters and plain icons; the trees work all the same.
+void CreateDriveAnswerWindow();
 // The drive's name and icon as far as known: its letter and a plain drive icon until the shell has
 // answered, which every tree then shows in place. The first call asks.
 ItemLook DriveLook(int drive);

@@ -249,6 +249,7 @@ TEST_F(ExplorerTreeTest, ATextSelectsItsFolderOrNothingAndOnlyTheUsersChoiceIsAC
     TreeLibrary().documentsLabel = "Once";
     SetControlText(4, "\\");
     EXPECT_EQ(Children(tree, TreeView_GetRoot(tree)).back(), "Once+");
+    EXPECT_TRUE(TreeView_GetItemState(tree, TreeView_GetRoot(tree), TVIS_EXPANDED) & TVIS_EXPANDED) << "My Computer open";
     SetControlText(4, root + "new\\");
     EXPECT_EQ(GetControlText(4), root + "new\\");
     // A new control under the tree's number destroys the tree with its container.
