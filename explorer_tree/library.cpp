@@ -35,12 +35,10 @@ std::optional<std::string> FirstDisplayName(const std::string& name, const std::
 }
 
 std::string DocumentsFolder() {
-    LPITEMIDLIST location = nullptr;
-    if (FAILED(ShellSpecialFolder(CSIDL_PERSONAL, location))) return {};
+    OwnedItemList location;
+    if (FAILED(ShellSpecialFolder(CSIDL_PERSONAL, *location.Put()))) return {};
     std::vector<char> folder(MAX_PATH);
-    const BOOL found = ShellFolderPath(location, folder.data());
-    ComFree(location);
-    return found ? std::string(folder.data()) : std::string();
+    return ShellFolderPath(location.Get(), folder.data()) ? std::string(folder.data()) : std::string();
 }
 
 void FindDocuments() {

@@ -6,6 +6,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include "platform/handles.h"
 
 // Each answers as its namesake does, and as a failure of its own when the library or the function
 // can't be had: 0, FALSE or E_FAIL.
@@ -17,3 +18,6 @@ HRESULT ComInitialize();                                                      //
 void ComUninitialize();                                                       // CoUninitialize
 void ComFree(void* memory);                                                   // CoTaskMemFree
 BOOL ChooseFileToOpen(OPENFILENAMEA& request);                                // GetOpenFileNameA
+
+// An item list that the shell made, freed with the COM allocator.
+using OwnedItemList = Owned<HandleTraits<LPITEMIDLIST, ComFree>>;
