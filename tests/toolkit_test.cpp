@@ -45,8 +45,10 @@ TEST_F(ToolkitTest, AWindowHasAFixedSizeAndTurnsMessagesIntoEvents) {
     EXPECT_EQ(1, Count(DrainEvents(), SizeEvent));
     ShowWindow(window, SW_MINIMIZE);
     EXPECT_EQ(0, Count(DrainEvents(), SizeEvent));
-    EXPECT_FALSE(IsWindowVisible(reinterpret_cast<HWND>(OpenAppWindow(2, 0, 0, 50, 50, WS_VISIBLE, "2"))))
-        << "the flag asks for a hidden window";
+    const HWND hidden = reinterpret_cast<HWND>(OpenAppWindow(2, 0, 0, 50, 50, WS_VISIBLE, "2"));
+    EXPECT_FALSE(IsWindowVisible(hidden)) << "the flag asks for a hidden window";
+    OpenAppWindow(2, 0, 0, 50, 50, WS_VISIBLE, "2");
+    EXPECT_FALSE(IsWindow(hidden)) << "a new window under a number closes the old one";
     EXPECT_FALSE(GetWindowLongPtrA(reinterpret_cast<HWND>(OpenAppWindow(3, 0, 0, 50, 50, WS_POPUP, "")), GWL_STYLE) & WS_CAPTION)
         << "a caption only for a window that asks for no style";
     const ObjectNumber first = OpenAppWindow(AutoNumber, 0, 0, 50, 50, 0, "a"), second = OpenAppWindow(AutoNumber, 0, 0, 50, 50, 0, "b");
