@@ -25,12 +25,16 @@ HTREEITEM Drive(HWND tree, char letter) {
     return FindChild(tree, TreeView_GetRoot(tree), [&](HTREEITEM child) { return ItemKind(ItemParameter(tree, child)) == letter - 'A'; });
 }
 
+// What read gives for each child of parent, in the tree's order.
+template <typename Read> auto EachChild(HWND tree, HTREEITEM parent, Read read) {
+    std::vector<decltype(read(parent))> values;
+    for (HTREEITEM child = FirstChild(tree, parent); child; child = NextSibling(tree, child)) values.push_back(read(child));
+    return values;
+}
+
 // Each child's text, with a "+" after one that shows the marker to expand it by.
 Names Children(HWND tree, HTREEITEM parent) {
-    Names names;
-    for (HTREEITEM child = FirstChild(tree, parent); child; child = NextSibling(tree, child))
-        names.push_back(ReadItem(tree, child).text + (QueryItem(tree, child, TVIF_CHILDREN).cChildren ? "+" : ""));
-    return names;
+    return EachChild(tree, parent, [&](HTREEITEM child) { return ReadItem(tree, child).text + (QueryItem(tree, child, TVIF_CHILDREN).cChildren ? "+" : ""); });
 }
 
 int Image(HWND tree, HTREEITEM item) { return QueryItem(tree, item, TVIF_IMAGE).iImage; }
@@ -109,12 +113,7 @@ TEST_F(ExplorerTreeTest, MyComputerHoldsTheDrivesEachAskedItsNameOnceOffTheWindo
     SetControlText(1, root);
     SetControlText(2, "*.txt");
     EXPECT_EQ(0, asked.names) << "no drive is asked before the window takes messages";
-    const auto kinds = [](HWND tree) {
-        std::vector<int> kinds;
-        for (HTREEITEM child = FirstChild(tree, TreeView_GetRoot(tree)); child; child = NextSibling(tree, child))
-            kinds.push_back(ItemKind(ItemParameter(tree, child)));
-        return kinds;
-    };
+    const auto kinds = [](HWND tree) { return EachChild(tree, TreeView_GetRoot(tree), [&](HTREEITEM child) { return ItemKind(ItemParameter(tree, child)); }); };
     std::vector<int> drives;
     for (DWORD left = GetLogicalDrives(); left; left &= left - 1) drives.push_back(std::countr_zero(left));
     EXPECT_EQ(kinds(second), drives);

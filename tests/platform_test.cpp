@@ -92,9 +92,8 @@ TEST(ModalBoxesTest, EachBoxBelongsToTheProgramsForegroundWindowAndTheChooserOpe
     for (DWORD style : {DWORD{WS_VISIBLE}, DWORD{WS_VISIBLE | WS_DISABLED}, DWORD{0}})
         others.push_back(CreateWindowA("STATIC", "", WS_OVERLAPPEDWINDOW | style, 0, 0, 99, 50, nullptr, nullptr, nullptr, nullptr));
     SetForegroundWindow(main);
-    // Which windows take input; once a box is gone, those that did before it, and no others.
+    // Which windows take input: while a box is up, neither of the two visible others; once it is gone, those that did before.
     const auto enabled = [&] { std::string states; for (HWND w : {main, others[0], others[1], others[2]}) states += IsWindowEnabled(w) ? '1' : '0'; return states; };
-    // A box blocks a window that took input before it; the other one stays disabled.
     const auto blocked = [&] { return IsWindowEnabled(others[0]) || IsWindowEnabled(others[1]) ? "" : "|blocked"; };
     std::string seen;
     std::thread watcher([&] {

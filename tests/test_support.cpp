@@ -1,4 +1,3 @@
-// Helpers shared by the test programs.
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
