@@ -129,6 +129,7 @@ TEST(ModalBoxesTest, EachBoxBelongsToTheProgramsForegroundWindowAndTheChooserOpe
     watcher.join();
     EXPECT_EQ("T3Gamesys.t3u||T3U Files|1|blocked", seen);
     EXPECT_EQ("Mine.t3u", GetControlText(GamesysField));
+    EXPECT_EQ("Mine.t3u|Mine.t3u|", FileNamePart("\"Mine.t3u\"") + "|" + FileNamePart("\"T:\\Mods\\Mine.t3u\" -x") + "|" + FileNamePart("T:\\Mods\\"));
     EXPECT_EQ(1, GetControlState(GamesysField)) << "the player's choice, to be saved";
     char current[MAX_PATH] = "";
     GetCurrentDirectoryA(MAX_PATH, current);
