@@ -187,7 +187,7 @@ TEST_F(ExplorerTreeTest, AListingIsOneSearchSortedFoldersFirstWithMarkersAskedWh
 TEST_F(ExplorerTreeTest, PatternsChooseTheFilesAndEachFileGetsItsShellIcon) {
     const std::string root = FreshFolder({"files\\", "files\\f.txt", "b.txt", "a.dat", "icons\\", "icons\\a.msi",
                                           "icons\\B.MSI", "icons\\c.zq2", "icons\\D.ZQ2", "icons\\p.exe", "icons\\q.EXE",
-                                          "icons\\r.ico", "icons\\s.~", "icons\\t.^", "icons\\noext"});
+                                          "icons\\r.ico", "icons\\s.~", "icons\\t.^", "icons\\noext", "icons\\u.abcd"});
     const HWND tree = AddTree(1, 0);
     SetControlText(1, root + "*.txt;b.*");
     EXPECT_EQ(Children(tree, Selected(tree)), (Names{"files+", "icons+", "b.txt", "b.txt"})) << "pattern by pattern";
@@ -197,9 +197,9 @@ TEST_F(ExplorerTreeTest, PatternsChooseTheFilesAndEachFileGetsItsShellIcon) {
     const std::size_t cached = IconCacheSize();
     SetControlText(1, root + "icons\\*.*");
     // Installer packages have an icon of their own, so a wrong answer from the cache shows.
-    for (const char* file : {"a.msi", "B.MSI", "c.zq2", "D.ZQ2", "p.exe", "q.EXE", "r.ico", "s.~", "t.^", "noext"})
+    for (const char* file : {"a.msi", "B.MSI", "c.zq2", "D.ZQ2", "p.exe", "q.EXE", "r.ico", "s.~", "t.^", "noext", "u.abcd"})
         EXPECT_EQ(Image(tree, Child(tree, Selected(tree), file)), Shell(root + "icons\\" + file).iIcon) << file;
-    EXPECT_EQ(IconCacheSize(), cached + 4) << "one entry per extension in any case, none for programs and icons";
+    EXPECT_EQ(IconCacheSize(), cached + 5) << "one entry per extension of up to 4 characters in any case, none for programs and icons";
 }
 
 TEST_F(ExplorerTreeTest, ATextSelectsItsFolderOrNothingAndOnlyTheUsersChoiceIsAChange) {

@@ -52,12 +52,14 @@ TEST(TextFileTest, EveryLineEndEndsOneLineAnEndlessLineIsCutAndNoLineReachesAFil
     EXPECT_EQ(0, WriteTextLine("lost")) << "after a failed opening";
     CloseTextFile(AutoNumber);
     EXPECT_EQ(-1, AtEndOfFile(3)) << "the old file is still open under its number, and AutoNumber names none";
+    EXPECT_EQ(0, AtEndOfFile(-5)) << "a number that names no file";
     CloseTextFile(CreateTextFile(AutoNumber, Folder + "closed.txt"));
     // The next handle opened may get the closed one's value.
     OwnedFile other(CreateFileA((Folder + "o.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     EXPECT_EQ(0, WriteTextLine("stray")) << "after the current file was closed";
     EXPECT_EQ(0u, GetFileSize(other.Get(), nullptr));
     CloseAllTextFiles();
+    EXPECT_TRUE(OwnedFile(CreateFileA((Folder + "kept.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))) << "closed with the rest";
 }
 
 TEST(ProgramTest, AProgramStartsInTheFolderItIsGivenOrItsOwn) {
