@@ -177,7 +177,7 @@ TEST_F(CorvaneExeTest, SwitchesAndButtonsDoTheirWorkOrSayWhyNotAndChangeNothing)
         {"an empty path", "/seteditorpath \"\"", {}, settings, elsewhere, 1, "needs a folder"},
         {"a network path", "/seteditorpath \\\\server\\share", {}, settings, elsewhere, 1, "not a folder on a drive"},
         {"a line break in a path", "/seteditorpath \"C:\\Broken\r\nC:\\Injected\\\"", {}, settings, elsewhere, 1, "not a folder on a drive"},
-        {"a gamesys path", "/setgamesys C:\\Mods\\Mine.t3u", {}, settings, elsewhere, 0, "", Lines(Editor, Game, "Mine.t3u")},
+        {"a gamesys path", "/setgamesys C:\\Mods/Mine.t3u", {}, settings, elsewhere, 0, "", Lines(Editor, Game, "Mine.t3u")},
         {"a name of the code page, with a blank", "/setgamesys \"My M\xC3\xAFne.t3u\"", {}, settings, elsewhere, 0, "", Lines(Editor, Game, "My M\xEFne.t3u")},
         {"a name beyond the code page", "/setgamesys \xE4\xB8\xAD.t3u", {}, settings, elsewhere, 1, "not a file name"},
         {"the default name back", "/setgamesys \"\"", {}, settings, elsewhere, 0, "", Lines(Editor, Game, "")},
