@@ -36,6 +36,7 @@ TEST(LauncherTest, TheWindowHasItsSizeAndEveryControlItsPlace) {
         MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
         EXPECT_TRUE(EqualRect(&place, &expected)) << number << " at " << place.left << "," << place.top;
         EXPECT_EQ(text, GetControlText(number)) << number;
+        EXPECT_EQ(number == GamesysField ? WS_EX_CLIENTEDGE : 0, GetWindowLongPtrA(placed, GWL_EXSTYLE)) << number << ": a frame";
     }
     // The install trees: folders only, sorted, no My Documents, lines but no buttons.
     const HWND tree = Control(GameTree);
