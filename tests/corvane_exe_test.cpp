@@ -132,11 +132,7 @@ protected:
         InstallStandIn(Editor, "system\\t3.EXE");  // as Windows matches names
         SetEnvironmentVariableA("T3_STANDIN_SETTINGS", Settings.c_str());
     }
-    void TearDown() override {
-        SetFileAttributesA(Settings.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(Settings.c_str());
-        DeleteGameKey();
-    }
+    void TearDown() override { SetFileAttributesA(Settings.c_str(), FILE_ATTRIBUTE_NORMAL); DeleteFileA(Settings.c_str()); DeleteGameKey(); }
 };
 
 struct Case {

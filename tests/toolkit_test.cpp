@@ -7,9 +7,7 @@
 
 namespace {
 
-int Count(const std::vector<ToolkitEvent>& events, int code) {
-    return std::count_if(events.begin(), events.end(), [&](const ToolkitEvent& event) { return event.code == code; });
-}
+int Count(const std::vector<ToolkitEvent>& events, int code) { return std::ranges::count(events, code, &ToolkitEvent::code); }
 
 class ToolkitTest : public ::testing::Test {
 protected:
