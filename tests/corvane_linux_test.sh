@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # launcher/corvane-linux in fake homes with fake Steam layouts; fake programs (wine, proton, Steam's
 # reaper, zenity) log how they were started.
+# shellcheck disable=SC2034  # steam, t3 and args are used by the tables' rows, through eval
 set -euo pipefail
 unset WINEPREFIX BUILD_DIR STEAM_COMPAT_DATA_PATH XDG_STATE_HOME
 tmp=$(cd "$(mktemp -d)" && pwd -P)
@@ -67,7 +68,7 @@ ln -s "$R/steamapps/compatdata/$id/pfx" "$tmp/link"
 # What Steam's %command% holds for a Proton game.
 fake "$R/ubuntu12_32/reaper" && mkdir -p "$R/steamapps/common/SteamLinuxRuntime_sniper"
 touch "$R/ubuntu12_32/steam-launch-wrapper" "$R/steamapps/common/SteamLinuxRuntime_sniper/_v2-entry-point"
-steam=("$R/ubuntu12_32/reaper" SteamLaunch AppId=$id -- "$R/ubuntu12_32/steam-launch-wrapper" --
+steam=("$R/ubuntu12_32/reaper" SteamLaunch "AppId=$id" -- "$R/ubuntu12_32/steam-launch-wrapper" --
   "$R/steamapps/common/SteamLinuxRuntime_sniper/_v2-entry-point" --verb=waitforexitandrun --
   "$R/steamapps/common/Proton 8.0/proton" waitforexitandrun)
 t3="$tmp/native/sd card/steamapps/common/Thief DS/sYsTeM/t3.EXE"

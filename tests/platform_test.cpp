@@ -107,7 +107,7 @@ TEST(ModalBoxesTest, EachBoxBelongsToTheProgramsForegroundWindowAndTheChooserOpe
     watcher.join();
     EXPECT_EQ("owned|blocked", seen);
     EXPECT_EQ("1101", enabled());
-    EnableWindow(others[0], FALSE), EnableWindow(others[1], TRUE);  // the program's own changes between two boxes
+    EnableWindow(others[0], FALSE); EnableWindow(others[1], TRUE);  // the program's own changes between two boxes
     // Reads the chooser when it comes, then types the answer and accepts it, or cancels.
     const auto answer = [&](const std::string& typed) {
         return std::thread([&, typed] {

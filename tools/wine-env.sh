@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced: the Wine settings shared by the tests, the benchmarks and the demo.
 # BUILD_DIR picks the build tree; the test prefix always lives inside it, never in ~/.wine.
 corvane_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced: a display and a ready Wine prefix for one session; ends both on exit.
 # Expects WINEPREFIX to be set by the caller; CORVANE_TEST_PREFIX=1 for the tests' prefix.
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
