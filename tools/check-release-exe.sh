@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Corvane.exe that players get, as its headers tell: a 32-bit GUI program with ASLR and DEP,
 # relocatable, needing no DLL beyond Windows' own, and naming its version and commit.
-#   tools/check-release-exe.sh EXE   (a test of every make test, and make dist's check of the packed exe)
+#   tools/check-release-exe.sh EXE   (run by tools/make-dist.sh, for make dist and for every make test)
 set -euo pipefail
 exe=$1
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -27,13 +27,16 @@ grep -qi 'DLL Name: kernel32.dll' <<<"$headers" || fail "no import table read"
 
 version=$(sed -n 's/^project(Corvane VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 commit=$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)
-texts=$(strings -el "$exe")
+# The exe's texts are read whole before any grep: under pipefail, a grep -q that stops at its first
+# match would kill the writer with SIGPIPE and fail the check on some runs and not on others.
+wide=$(strings -el "$exe") narrow=$(strings "$exe")
 for name in FileVersion ProductVersion; do
-  grep -A1 -x "$name" <<<"$texts" | grep -Eqx "$version \\($commit(-dirty)?\\)" ||
-    fail "the version resource's $name is not \"$version ($commit)\": $(grep -A1 -x "$name" <<<"$texts" | tail -n 1)"
+  given=$(grep -A1 -x "$name" <<<"$wide" || true) given=${given#*$'\n'}
+  [[ $given =~ ^"$version ($commit"(-dirty)?")"$ ]] ||
+    fail "the version resource's $name is not \"$version ($commit)\": $given"
 done
 minor=$((10#${version#*.}))
-strings "$exe" | grep -q "name=\"Pellworth.Corvane\" version=\"${version%%.*}.$minor.0.0\"" ||
+grep -qF "name=\"Pellworth.Corvane\" version=\"${version%%.*}.$minor.0.0\"" <<<"$narrow" ||
   fail "the manifest does not carry version ${version%%.*}.$minor.0.0"
 
 [ "$failures" = 0 ] || exit 1

@@ -5,7 +5,8 @@ set -euo pipefail
 install() {
   local missing=() package
   for package in "$@"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+    # One status per architecture installed, read whole: no reader that stops early under pipefail.
+    [[ $(dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null) == 'install ok installed'* ]] || missing+=("$package")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
 

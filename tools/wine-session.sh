@@ -20,15 +20,14 @@ trap corvane_end_session EXIT
 
 # The tests always get a virtual display of their own: their key presses and clicks must never
 # reach a person's desktop. Anything else uses the display it has, if any.
+# Xvfb picks a free display itself and names it only once it takes connections: no two sessions
+# race for one number, and a slow start on a loaded machine is waited for, however long it takes.
 if [ -z "${DISPLAY:-}" ] || [ -n "${CORVANE_TEST_PREFIX:-}" ]; then
-  for n in $(seq 90 140); do
-    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
-    Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    corvane_xvfb=$!
-    export DISPLAY=:$n
-    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
-    break
-  done
+  coproc corvane_xvfb_pipe { exec Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null; }
+  corvane_xvfb=$corvane_xvfb_pipe_PID
+  read -r corvane_display <&"${corvane_xvfb_pipe[0]}" ||
+    { echo "Xvfb could not start a virtual display" >&2; exit 1; }
+  export DISPLAY=:$corvane_display
 fi
 
 # First creation up front: parallel first runs of wine race over the prefix.
