@@ -1,6 +1,13 @@
-// The real Corvane.exe as its own process: switches, the window's buttons, the settings file and
-// the registry afterwards, and the stand-in game's report of how it was started.
+// The real Corvane.exe as its own process, used as a player uses it: switches, clicks, keys and
+// typing in its window, every box and the chooser answered. Each run is then read whole: the
+// settings file and the working folder, the game's values in each registry view, the stand-in
+// game's report of how it was started, the boxes that came and the exit code.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <dbt.h>
+#include <tlhelp32.h>
+#include <cstring>
 #include <thread>
 #include "launcher/failures.h"
 #include "launcher/main_window.h"
@@ -13,15 +20,36 @@ namespace {
 const std::string Root = "C:\\corvane-e2e\\", Work = Root + "work\\", Settings = Work + "Corvane.ini";
 const std::string Game = Root + "Game\\", Editor = Root + "Editor\\";  // installations with a stand-in T3.exe
 const std::string Gone = Root + "Gone\\", Bare = Root + "Bare\\";      // never there; a T3.exe that is no program
+const std::string Medium = "T:\\corvane-e2e\\";  // on the drive whose medium a row takes out and puts back
+const std::string Elsewhere = "C:\\Elsewhere", Chooser = "Choose the gamesys file...";
 constexpr DWORD TimedOut = 0xDEAD;
 constexpr const char* Unchanged = "(unchanged)";
 
 std::string Lines(const std::string& editor, const std::string& game, const std::string& sys) { return editor + "\r\n" + game + "\r\n" + sys + "\r\n"; }
+const std::string Usual = Lines(Editor, Game, "X.t3u");  // a file that names both installations
 std::string NoBackslash(const std::string& folder) { return folder.substr(0, folder.size() - 1); }
 std::string Report(const std::string& folder) { return folder + "System\\T3-report.txt"; }
-
-// The game's registry values as stored: a text has its terminating zero.
+// A registry text as stored, with its terminating zero.
 std::string WithZero(const std::string& text) { return std::string(text.c_str(), text.size() + 1); }
+
+// Every limit is counted in the time this machine takes now to start and end a small program, so
+// a loaded machine gets room in proportion and a hang still ends the run; never under 20 s.
+struct Limits { DWORD run = 20000, step = 5000; } limits;
+
+void MeasurePace() {
+    const std::string program = Game + "System\\T3.exe";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    const DWORD start = GetTickCount();
+    if (CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+        OwnedHandle process(started.hProcess), thread(started.hThread);
+        WaitForSingleObject(process.Get(), 60000);
+    }
+    const DWORD run = std::max<DWORD>(20000, 100 * (GetTickCount() - start));
+    limits = {run, run / 4};
+    DeleteFileA(Report(Game).c_str());
+}
 
 // The 32-bit game reads the registry's 32-bit view; in a 64-bit prefix the other view must stay empty.
 constexpr REGSAM GameView = KEY_WOW64_32KEY, OtherView = KEY_WOW64_64KEY;
@@ -34,7 +62,7 @@ void DeleteGameKey() {
     }
 }
 
-// ION_ROOT afresh as a case gives it: "-" none, "~" under a key that keeps none, a first "%" as
+// ION_ROOT afresh as a row gives it: "-" none, "~" under a key that keeps none, a first "%" as
 // REG_EXPAND_SZ, a first "!" without its zero.
 void SetIonRoot(const std::string& given) {
     DeleteGameKey();
@@ -52,200 +80,390 @@ void SetIonRoot(const std::string& given) {
                    reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(data.size()));
 }
 
-// "(not REG_SZ)" for a missing value or another type.
-std::string GameValue(const std::string& name, REGSAM view = GameView) {
+// Both values as one view stores them: each one's type and every byte of its data.
+std::string StoredValues(REGSAM view) {
     OwnedKey key;
-    DWORD type = 0, size = 0;
     RegOpenKeyExA(HKEY_LOCAL_MACHINE, GameKey, 0, KEY_READ | view, key.Put());
-    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) || type != REG_SZ)
-        return "(not REG_SZ)";
-    std::string data(size, '\0');
-    RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &size);
-    return data;
+    std::string stored;
+    for (const char* name : {IonRootValue, GamesysValue}) {
+        DWORD type = REG_NONE, size = 0;
+        RegQueryValueExA(key.Get(), name, nullptr, &type, nullptr, &size);
+        std::string data(size, '\0');
+        if (RegQueryValueExA(key.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &size)) data.clear();
+        stored += std::string(name) + " type " + std::to_string(type) + ": " + data + "\n";
+    }
+    return stored;
+}
+// As an activation of that installation stores them: REG_SZ (1), each text with its zero.
+std::string Activated(const std::string& folder, const std::string& gamesys) {
+    return "ION_ROOT type 1: " + WithZero(NoBackslash(folder)) + "\nGameSysModder type 1: " + WithZero(folder + "System\\" + gamesys) + "\n";
 }
 
-// A top-level window of that process, or null.
-HWND WindowOf(DWORD process, const char* className, const char* title) {
+struct Box { std::string title, text; };  // the text: its static texts, one a line
+
+// One run of Corvane.exe: its window while it is open, every box and dialog it showed, its exit code.
+struct Session {
+    DWORD process = 0, exitCode = TimedOut;
+    HWND window = nullptr;
+    std::vector<Box> boxes;
+};
+
+// A step of the player's: given the open window, it gives its input and returns what shows that
+// the input has been taken; or nothing, when the window is not ready for it yet.
+using Done = std::function<bool()>;
+using Step = std::function<Done(Session&)>;
+
+std::vector<HWND> WindowsOf(DWORD process, const char* className, const char* title = nullptr) {
+    std::vector<HWND> found;
     for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, className, title));) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        if (owner == process) return window;
+        if (owner == process && IsWindowVisible(window)) found.push_back(window);
     }
-    return nullptr;
+    return found;
 }
 
-struct Outcome { DWORD exitCode = TimedOut; std::string box; };  // box: the first Error box's text, or none
+bool Responsive(HWND window) { return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, nullptr); }
 
-// Runs Corvane.exe (arguments in UTF-8, as a shortcut passes any character) until it ends,
-// answering every Error box. With an action, the window gets it once it takes input, then a close.
-Outcome RunCorvane(const std::string& arguments, const std::function<void(HWND)>& action = nullptr,
-            const std::string& folder = Work) {
+HWND Focus(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+std::string Text(HWND window) {
+    char text[2048] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+void Type(const std::string& text) {
+    std::vector<INPUT> keys;
+    for (char c : text)
+        for (DWORD up : {0ul, static_cast<DWORD>(KEYEVENTF_KEYUP)}) keys.push_back({INPUT_KEYBOARD, {.ki = {0, static_cast<WORD>(c), KEYEVENTF_UNICODE | up, 0, 0}}});
+    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+}
+
+// The player's answer to a box: a press on its first button; to the chooser, a name typed into its
+// name field and Enter, or Esc when there is none to type. Each box is read the first time it shows.
+void Answer(Session& run, HWND box, const std::string& chooser, std::map<HWND, DWORD>& answered) {
+    if (!answered.contains(box)) {
+        std::string text;
+        for (HWND item = nullptr; (item = FindWindowExA(box, item, "Static", nullptr));)
+            if (const std::string line = Text(item); !line.empty()) text += (text.empty() ? "" : "\n") + line;
+        run.boxes.push_back({Text(box), text});
+    } else if (GetTickCount() - answered[box] < 1000) {
+        return;  // an answer is on its way
+    }
+    const HWND focus = Focus(box);
+    if (Text(box) != Chooser) PostMessageA(FindWindowExA(box, nullptr, "Button", nullptr), BM_CLICK, 0, 0);
+    else if (!Responsive(box) || !IsChild(box, focus)) return;  // not ready for keys yet
+    else if (SetForegroundWindow(box), chooser.empty()) PressKey(VK_ESCAPE);
+    else PressKey(VK_END), PressKey(VK_HOME, VK_SHIFT), Type(chooser), PressKey(VK_RETURN);
+    answered[box] = GetTickCount();
+}
+
+// Runs Corvane.exe (arguments in UTF-8, as a shortcut passes any character) until it ends. Without
+// arguments, or with steps, the window gets the steps once it takes input, and then a close.
+Session RunCorvane(const std::string& arguments, const std::vector<Step>& steps = {}, const std::string& chooser = "",
+               const std::string& folder = Work) {
     const std::string utf8 = "\"" + ProgramFolder() + "Corvane.exe\" " + arguments;
     std::wstring commandLine(utf8.size() + 1, L'\0');
     commandLine.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, commandLine.data(), utf8.size() + 1) - 1);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    Outcome outcome;
+    Session run;
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         std::wstring(folder.begin(), folder.end()).c_str(), &startup, &started))
-        return outcome;
+        return run;
     OwnedHandle process(started.hProcess), thread(started.hThread);
-    for (DWORD start = GetTickCount(), lastClose = 0; WaitForSingleObject(process.Get(), 20) == WAIT_TIMEOUT;) {
-        if (GetTickCount() - start > 20000) TerminateProcess(process.Get(), TimedOut);
-        if (const HWND box = WindowOf(started.dwProcessId, "#32770", "Error")) {
-            char text[2048] = "";
-            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-            if (outcome.box.empty()) outcome.box = text;
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-            continue;
+    run.process = started.dwProcessId;
+    std::map<HWND, DWORD> answered;
+    auto step = steps.begin();
+    Done done = [] { return true; };
+    for (DWORD start = GetTickCount(), stepStart = 0, lastClose = 0; WaitForSingleObject(process.Get(), 20) == WAIT_TIMEOUT;) {
+        if (GetTickCount() - start > limits.run) TerminateProcess(process.Get(), TimedOut);
+        const std::vector<HWND> boxes = WindowsOf(run.process, "#32770");
+        for (HWND box : boxes) Answer(run, box, chooser, answered);
+        const std::vector<HWND> windows = WindowsOf(run.process, nullptr, "Corvane - by Pellworth - " CORVANE_VERSION " GL");
+        run.window = windows.empty() ? nullptr : windows[0];
+        if (!boxes.empty() || (!arguments.empty() && steps.empty()) || !run.window || !Responsive(run.window)) continue;
+        // A step whose input was not taken in time is left: what the run left then tells.
+        if (!done() && GetTickCount() - stepStart < limits.step) continue;
+        if (step != steps.end()) {
+            if (Done next = (*step)(run)) done = next, ++step, stepStart = GetTickCount();
+        } else if (GetTickCount() - lastClose > 500) {
+            // Again after a while: a close that came while a box was up may not have reached the loop.
+            PostMessageA(run.window, WM_CLOSE, 0, 0);
+            lastClose = GetTickCount();
         }
-        const HWND window = WindowOf(started.dwProcessId, nullptr, "Corvane - by Pellworth - " CORVANE_VERSION " GL");
-        if (!action || !window || GetTickCount() - lastClose < 500 ||
-            !SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, nullptr))
-            continue;
-        if (!lastClose) action(window);
-        // Again after a while: a close that came while a box was up may not have reached the loop.
-        PostMessageA(window, WM_CLOSE, 0, 0);
-        lastClose = GetTickCount();
     }
     WaitForSingleObject(process.Get(), 5000);
-    GetExitCodeProcess(process.Get(), &outcome.exitCode);
-    return outcome;
+    GetExitCodeProcess(process.Get(), &run.exitCode);
+    return run;
 }
 
-// A window run that clicks a button (or sends it another notification), the gamesys field cleared first if asked.
-std::function<void(HWND)> Press(ObjectNumber button, WORD code = BN_CLICKED, bool clearGamesys = false) {
-    return [=](HWND window) {
-        const HWND field = GetDlgItem(window, GamesysField);
-        if (clearGamesys) SendMessageA(field, EM_SETSEL, 0, -1), SendMessageA(field, WM_CHAR, VK_BACK, 0);
-        PostMessageA(window, WM_COMMAND, MAKEWPARAM(button, code), reinterpret_cast<LPARAM>(GetDlgItem(window, button)));
+// Waits till every program that the run started has ended: their reports are then whole.
+void AwaitStartedPrograms(const Session& run) {
+    OwnedFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry)) {
+        OwnedHandle child(entry.th32ParentProcessID == run.process ? OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID) : nullptr);
+        if (child) WaitForSingleObject(child.Get(), limits.run);
+    }
+}
+
+std::string FilesIn(const std::string& folder) {
+    std::string names;
+    WIN32_FIND_DATAA entry;
+    OwnedFind search(FindFirstFileA((folder + "*").c_str(), &entry));
+    for (BOOL more = search.Valid(); more; more = FindNextFileA(search.Get(), &entry))
+        if (entry.cFileName[0] != '.') names += entry.cFileName + std::string(" ");
+    return names;
+}
+
+Done Taken() { return [] { return true; }; }
+// Something the player would see came of the input: a box, new values, a program started.
+Done Moved(const Session& run) {
+    return [&run, boxes = run.boxes.size(), values = StoredValues(GameView)] {
+        return run.boxes.size() > boxes || StoredValues(GameView) != values || GetFileAttributesA(Report(Game).c_str()) != INVALID_FILE_ATTRIBUTES ||
+               GetFileAttributesA(Report(Editor).c_str()) != INVALID_FILE_ATTRIBUTES;
     };
+}
+
+HWND Item(const Session& run, ObjectNumber control) { return GetDlgItem(run.window, control); }
+// A tree view sits in a frame of its own, under the tree's number.
+HWND Tree(const Session& run, ObjectNumber number) {
+    HWND tree = nullptr;
+    for (HWND frame = nullptr; !tree && (frame = FindWindowExA(run.window, frame, nullptr, "ExplorerTree_Parent"));) tree = GetDlgItem(frame, number);
+    return tree;
+}
+
+// A click in the middle of a control, or of a place in it.
+void ClickIn(const Session& run, HWND control, RECT place = {}) {
+    if (IsRectEmpty(&place)) GetClientRect(control, &place);
+    SetForegroundWindow(run.window);
+    ClickAt(control, (place.left + place.right) / 2, (place.top + place.bottom) / 2);
+}
+
+// A tree item's place, asked of the tree in Corvane's process through memory lent there.
+RECT ItemPlace(const Session& run, HWND tree, HTREEITEM item) {
+    OwnedHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, run.process));
+    void* lent = VirtualAllocEx(process.Get(), nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+    RECT place{};
+    std::memcpy(&place, &item, sizeof item);  // the item goes in where its place comes out
+    WriteProcessMemory(process.Get(), lent, &place, sizeof place, nullptr);
+    SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(lent));
+    ReadProcessMemory(process.Get(), lent, &place, sizeof place, nullptr);
+    VirtualFreeEx(process.Get(), lent, 0, MEM_RELEASE);
+    return place;
+}
+
+// The player picks the folder that many places below the selected one (above, when negative): with
+// a click on it, or with the arrow keys after a click on the selected one has given the tree the focus.
+Step Pick(ObjectNumber number, int places, bool byKeys = false) {
+    return [=](Session& run) -> Done {
+        const HWND tree = Tree(run, number);
+        const HTREEITEM selected = TreeView_GetSelection(tree);
+        if (!selected) return nullptr;  // the tree is still being shown its folder
+        HTREEITEM target = selected;
+        for (int moved = 0; moved < abs(places); ++moved) target = TreeView_GetNextItem(tree, target, places > 0 ? TVGN_NEXTVISIBLE : TVGN_PREVIOUSVISIBLE);
+        ClickIn(run, tree, ItemPlace(run, tree, byKeys ? selected : target));
+        for (int moved = 0; byKeys && moved < abs(places); ++moved) PressKey(places > 0 ? VK_DOWN : VK_UP);
+        return [=] { return TreeView_GetSelection(tree) == target; };
+    };
+}
+
+// The player clicks a button.
+Step Press(ObjectNumber button) {
+    return [=](Session& run) { ClickIn(run, Item(run, button)); return Moved(run); };
+}
+
+// The player types into the gamesys field, over its text; an empty text clears it.
+Step TypeName(const std::string& name) {
+    return [=](Session& run) -> Done {
+        const HWND field = Item(run, GamesysField);
+        ClickIn(run, field);
+        PressKey(VK_END), PressKey(VK_HOME, VK_SHIFT);
+        name.empty() ? PressKey(VK_BACK) : Type(name);
+        return [=] { return Text(field) == name; };
+    };
+}
+
+// Keys for whatever has the focus; with a control, done when it has the focus, else when something moved.
+Step Keys(const std::vector<WORD>& keys, ObjectNumber focus = -1) {
+    return [=](Session& run) -> Done {
+        SetForegroundWindow(run.window);
+        for (WORD key : keys) PressKey(key);
+        return focus < 0 ? Moved(run) : Done([&run, focus] { return Focus(run.window) == Item(run, focus); });
+    };
+}
+
+// What a program sends to a button (a notification but a click), or a medium put in or taken out of T:.
+Step Post(ObjectNumber button, WORD code) {
+    return [=](Session& run) { PostMessageA(run.window, WM_COMMAND, MAKEWPARAM(button, code), reinterpret_cast<LPARAM>(Item(run, button))); return Taken(); };
+}
+Step MediaChange(WPARAM event) {
+    return [=](Session& run) {
+        // Wine's tree view fails when the first item it shows goes with the drive's listing.
+        for (ObjectNumber tree : {EditorTree, GameTree}) TreeView_SelectSetFirstVisible(Tree(run, tree), TreeView_GetRoot(Tree(run, tree)));
+        DEV_BROADCAST_VOLUME volume{sizeof volume, DBT_DEVTYP_VOLUME, 0, 1u << ('T' - 'A'), 0};
+        SendMessageTimeoutA(run.window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&volume), SMTO_NORMAL, limits.step, nullptr);
+        return Taken();
+    };
+}
+
+// Every box's title and text, for a failure's message.
+std::string Shown(const Session& run) {
+    std::string shown;
+    for (const Box& box : run.boxes) shown += "[" + box.title + "] " + box.text + "\n";
+    return shown;
 }
 
 class CorvaneExeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const std::string& folder : {Work, Bare + "System\\"}) MakeFolders(folder);
+        for (const std::string& folder : {Work, Bare + "System\\", Medium + "a\\", Medium + "b\\"}) MakeFolders(folder);
         WriteBytes(Bare + "System\\T3.exe", "not a program");
         InstallStandIn(Game);
         InstallStandIn(Editor, "system\\t3.EXE");  // as Windows matches names
         SetEnvironmentVariableA("T3_STANDIN_SETTINGS", Settings.c_str());
+        MeasurePace();
     }
     void TearDown() override { SetFileAttributesA(Settings.c_str(), FILE_ATTRIBUTE_NORMAL); DeleteFileA(Settings.c_str()); DeleteGameKey(); }
 };
 
-struct Case {
+// A row names what it sets and what it expects; the rest is as the defaults say.
+struct Row {
     const char* what;
-    std::string arguments;
-    std::function<void(HWND)> action;  // for a window run
-    std::string settings;  // the file before, or "(missing)"; it holds the same after unless said
-    std::string ionRoot;   // before, as SetIonRoot takes it
-    DWORD exitCode;
-    std::string box;       // a piece of the Error box; empty: no box may come
+    std::string arguments = {};
+    std::vector<Step> steps = {};        // the player's, in the window; a close follows them
+    std::string chooser = {};         // typed into the file chooser; none: it is cancelled
+    std::string settings = Usual;     // the file before, or "(missing)"
+    std::string ionRoot = Elsewhere;  // before, as SetIonRoot takes it
+    DWORD exitCode = 0;
+    std::vector<Box> boxes = {};        // every box that comes, in order: its title and a piece of its text
     std::string settingsAfter = Unchanged;
-    std::string ionRootAfter = Unchanged;  // activated: GameSysModder then names X.t3u in it
-    std::string started = {};              // the one installation that must start
+    std::string activated = {};        // the installation that the game's values then name; none: unchanged
+    std::string gamesys = "X.t3u";    // the gamesys name they then hold
+    std::string started = {};         // the one installation that starts
 };
 
-TEST_F(CorvaneExeTest, SwitchesAndButtonsDoTheirWorkOrSayWhyNotAndChangeNothing) {
-    const std::string settings = Lines(Editor, Game, "X.t3u"), elsewhere = "C:\\Elsewhere";
-    const Case cases[] = {
-        {"/rungame saves, then starts", "/rungame extra", {}, Editor + "\n" + Game + "\nX.t3u", elsewhere, 0, "", settings, NoBackslash(Game), Game},
-        {"/runeditor", "/runeditor", {}, settings, elsewhere, 0, "", Unchanged, NoBackslash(Editor), Editor},
-        {"/setgame", "/setgame", {}, settings, elsewhere, 0, "", Unchanged, NoBackslash(Game)},
-        {"/reset", "/reset", {}, settings, NoBackslash(Editor), 0, "", Unchanged, NoBackslash(Game)},
-        {"/seteditor", "/seteditor", {}, settings, elsewhere, 0, "", Unchanged, NoBackslash(Editor)},
-        {"a line without its final backslash", "/rungame", {}, Lines(Editor, NoBackslash(Game), "X.t3u"), elsewhere, 0, "", Unchanged, NoBackslash(Game), Game},
-        {"doubled backslashes and slashes", "/runeditor", {}, Lines("c:/corvane-e2e\\\\Editor", Game, "X.t3u"), elsewhere, 0, "", Unchanged, NoBackslash(Editor), Editor},
-        {"a UTF-8 mark", "/seteditor", {}, "\xEF\xBB\xBF" + settings, elsewhere, 0, "", settings, NoBackslash(Editor)},
-        {"ION_ROOT for empty lines", "/rungame", {}, Lines("", "", "X.t3u"), NoBackslash(Game), 0, "", Unchanged, NoBackslash(Game), Game},
-        {"a registry that can't be written", "/rungame", {}, settings, "~", 1, "could not write ION_ROOT"},
-        {"a line for a folder gone", "/rungame", {}, Lines(Editor, Gone, "X.t3u"), NoBackslash(Editor), 1, "folder was not found:\n" + Gone},
-        {"no key", "/setgame", {}, "", "-", 1, "No Thief 3 folder is chosen.\n\nChoose the folder that holds System\\T3.exe in the Thief 3 Path tree."},
-        {"an overlong ION_ROOT", "/reset", {}, "", "!" + std::string(255, 'r'), 1, "No Thief 3 folder is chosen"},
-        {"a ION_ROOT to expand", "/seteditor", {}, "", "%SystemDrive%\\Editor", 1, "folder was not found:\n%SystemDrive%\\Editor"},
-        {"a gamesys line that is a path", "/setgame", {}, Lines(Editor, Game, "Sub\\X.t3u"), elsewhere, 1, "The gamesys name is not a file name: Sub\\X.t3u\n\nType the name of a file in the installation's System folder, such as T3Gamesys.t3u, or choose one with Browse."},
-        {"a game path", "/setgamepath " + NoBackslash(Game), {}, Lines(Gone, "", ""), elsewhere, 0, "", Lines(Gone, Game, "")},
-        {"a drive alone", "/setgamepath z:", {}, settings, elsewhere, 0, "", Lines(Editor, "Z:\\", "X.t3u")},
-        {"an editor path with blanks", "/seteditorpath \"C:\\T3 Mod\" ignored", {}, settings, elsewhere, 0, "", Lines("C:\\T3 Mod\\", Game, "X.t3u")},
-        {"a path switch alone", "/setgamepath", {}, settings, elsewhere, 1, "The switch /setgamepath needs a folder.\n\nGive the folder after the switch: /setgamepath \"C:\\Games\\Thief 3\\\""},
-        {"an empty path", "/seteditorpath \"\"", {}, settings, elsewhere, 1, "needs a folder"},
-        {"a network path", "/seteditorpath \\\\server\\share", {}, settings, elsewhere, 1, "not a folder on a drive"},
-        {"a line break in a path", "/seteditorpath \"C:\\Broken\r\nC:\\Injected\\\"", {}, settings, elsewhere, 1, "not a folder on a drive"},
-        {"a gamesys path", "/setgamesys C:\\Mods/Mine.t3u", {}, settings, elsewhere, 0, "", Lines(Editor, Game, "Mine.t3u")},
-        {"a name of the code page, with a blank", "/setgamesys \"My M\xC3\xAFne.t3u\"", {}, settings, elsewhere, 0, "", Lines(Editor, Game, "My M\xEFne.t3u")},
-        {"a name beyond the code page", "/setgamesys \xE4\xB8\xAD.t3u", {}, settings, elsewhere, 1, "not a file name"},
-        {"the default name back", "/setgamesys \"\"", {}, settings, elsewhere, 0, "", Lines(Editor, Game, "")},
-        {"/setgamesys alone", "/setgamesys", {}, settings, elsewhere, 1, "needs a file name"},
-        {"/RUNGAME", "/RUNGAME", Press(ActivateGameButton, BN_DOUBLECLICKED), settings, elsewhere, 0, "Unknown command line parameter: /RUNGAME"},
-        {"Activate Thief 3", "", Press(ActivateGameButton), Lines(Gone, Game, "X.t3u"), elsewhere, 0, "", Unchanged, NoBackslash(Game)},
-        {"Activate Editor", "", Press(ActivateEditorButton), settings, elsewhere, 0, "", Unchanged, NoBackslash(Editor)},
-        {"Launch Thief 3", "", Press(LaunchGameButton), settings, elsewhere, 0, "", Unchanged, NoBackslash(Game), Game},
-        {"Launch Editor", "", Press(LaunchEditorButton), settings, elsewhere, 0, "", Unchanged, NoBackslash(Editor), Editor},
-        {"a folder without the game", "/rungame", {}, Lines(Editor, Root, "X.t3u"), elsewhere, 1, "The Thief 3 folder holds no System\\T3.exe:\n" + Root},
-        {"a folder without the game, on a button", "", Press(ActivateEditorButton), Lines(Root, Game, "X.t3u"), elsewhere, 0, "The editor folder holds no System\\T3.exe:\n" + Root + "\n\nChoose the folder that holds System\\T3.exe in the Editor Path tree."},
-        {"a launch that can't start", "", Press(LaunchEditorButton), Lines(Bare, Game, "X.t3u"), elsewhere, 0, "could not start " + Bare + "System\\T3.exe.\n\nBad EXE format for " + Bare + "System\\T3.exe.", Unchanged, NoBackslash(Bare)},
-        {"no plain click", "", Press(LaunchGameButton, BN_DOUBLECLICKED), settings, elsewhere, 0, ""},
-        {"no plain click either", "", Press(ActivateEditorButton, BN_PUSHED), settings, elsewhere, 0, ""},
-        {"Activate with no folder", "", Press(ActivateEditorButton), Lines(Gone, Game, "X.t3u"), elsewhere, 0, "The editor folder was not found:\n" + Gone},
-        {"a shortcut used while the window is open, and a line it can't show, kept", "", [](HWND) { RunCorvane("/setgamepath " + Editor); },
-         Lines(Gone, Game, "X.t3u"), elsewhere, 0, "", Lines(Gone, Editor, "X.t3u")},
-        {"an untouched first run pins no folder", "", [](HWND) {}, "(missing)", "-", 0, "", Lines("", "", "")},
-        {"an emptied gamesys name", "", Press(ActivateGameButton, BN_CLICKED, true), settings, elsewhere, 0, "No gamesys file is named", Lines(Editor, Game, "")},
-    };
-    for (const Case& test : cases) {
-        SCOPED_TRACE(test.what);
-        if (test.settings == "(missing)") DeleteFileA(Settings.c_str());
-        else WriteBytes(Settings, test.settings);
-        SetIonRoot(test.ionRoot);
-        for (const std::string& folder : {Game, Editor, Bare}) DeleteFileA(Report(folder).c_str());
-        const std::string values = GameValue("ION_ROOT") + GameValue("GameSysModder");
-        const Outcome outcome = RunCorvane(test.arguments, test.action);
-        EXPECT_EQ(test.exitCode, outcome.exitCode);
-        EXPECT_TRUE(test.box.empty() ? outcome.box.empty() : outcome.box.find(test.box) != std::string::npos) << outcome.box;
-        EXPECT_FALSE(outcome.box.ends_with('\n')) << "a box ends with its last sentence";
-        const std::string after = ReadBytes(Settings);
-        EXPECT_EQ(test.settingsAfter == Unchanged ? test.settings : test.settingsAfter, after);
-        const std::string& root = test.ionRootAfter;
-        EXPECT_EQ(root == Unchanged ? values : WithZero(root) + WithZero(root + "\\System\\X.t3u"), GameValue("ION_ROOT") + GameValue("GameSysModder"));
-        const std::string otherView = GameValue("ION_ROOT", OtherView) + GameValue("GameSysModder", OtherView);
-        EXPECT_TRUE(!IsPrefix64() || otherView == "(not REG_SZ)(not REG_SZ)") << "the 64-bit view holds " << otherView;
-        if (!test.arguments.starts_with("/run") && test.arguments != "") continue;
-        for (const std::string& folder : {Game, Editor}) {
-            auto fields = WaitForReport(Report(folder), folder == test.started ? 10000 : 200);
-            EXPECT_EQ(folder == test.started, !fields.empty()) << folder;
-            if (fields.empty()) continue;
-            EXPECT_EQ(NoBackslash(folder), fields["ION_ROOT"]) << "activated before the start";
-            EXPECT_EQ(folder + "System\\X.t3u", fields["GameSysModder"]);
-            EXPECT_STRCASEEQ((folder + "\\System\\T3.exe").c_str(), ProgramParameter(fields["cmd"], -1).c_str());
-            EXPECT_EQ(folder == Editor ? "-editor" : "", ProgramParameter(fields["cmd"], 0)) << fields["cmd"];
-            EXPECT_EQ("", ProgramParameter(fields["cmd"], 1));
-            EXPECT_STRCASEEQ((folder + "System").c_str(), fields["cwd"].c_str());
-            if (test.arguments.empty()) continue;  // the window saves when it closes
-            std::string saved = after;
-            for (size_t at = 0; (at = saved.find_first_of("\r\n", at)) != std::string::npos; at += 2)
-                saved.replace(at, 1, saved[at] == '\r' ? "\\r" : "\\n");
-            EXPECT_EQ(saved, fields["settings"]) << "a run switch saves before the start";
-        }
+// Runs a row and reads everything it left.
+void Check(const Row& row) {
+    SCOPED_TRACE(row.what);
+    if (row.settings == "(missing)") DeleteFileA(Settings.c_str());
+    else WriteBytes(Settings, row.settings);
+    SetIonRoot(row.ionRoot);
+    for (const std::string& folder : {Game, Editor}) DeleteFileA(Report(folder).c_str());
+    const std::string values = StoredValues(GameView), otherView = StoredValues(OtherView);
+    const Session run = RunCorvane(row.arguments, row.steps, row.chooser);
+    AwaitStartedPrograms(run);
+    EXPECT_EQ(row.exitCode, run.exitCode);
+    EXPECT_EQ(row.boxes.size(), run.boxes.size()) << Shown(run);
+    for (std::size_t at = 0; at < std::min(row.boxes.size(), run.boxes.size()); ++at) {
+        EXPECT_EQ(row.boxes[at].title, run.boxes[at].title);
+        EXPECT_NE(std::string::npos, run.boxes[at].text.find(row.boxes[at].text)) << Shown(run);
+        EXPECT_FALSE(run.boxes[at].text.ends_with('\n')) << "a box ends with its last sentence";
+    }
+    const std::string after = ReadBytes(Settings);
+    EXPECT_EQ(row.settingsAfter == Unchanged ? row.settings : row.settingsAfter, after);
+    EXPECT_EQ(after == "(missing)" ? "" : "Corvane.ini ", FilesIn(Work)) << "and nothing else in the working folder";
+    const std::string activated = row.activated.empty() ? values : Activated(row.activated, row.gamesys);
+    EXPECT_EQ(activated, StoredValues(GameView));
+    EXPECT_EQ(IsPrefix64() ? otherView : activated, StoredValues(OtherView)) << "the 64-bit view";
+    for (const std::string& folder : {Game, Editor}) {
+        auto fields = WaitForReport(Report(folder), 0);
+        EXPECT_EQ(folder == row.started, !fields.empty()) << folder;
+        if (fields.empty()) continue;
+        EXPECT_EQ(NoBackslash(folder), fields["ION_ROOT"]) << "activated before the start";
+        EXPECT_EQ(folder + "System\\" + row.gamesys, fields["GameSysModder"]);
+        EXPECT_STRCASEEQ((folder + "\\System\\T3.exe").c_str(), ProgramParameter(fields["cmd"], -1).c_str());
+        EXPECT_EQ(folder == Editor ? "-editor" : "", ProgramParameter(fields["cmd"], 0)) << fields["cmd"];
+        EXPECT_EQ("", ProgramParameter(fields["cmd"], 1));
+        EXPECT_STRCASEEQ((folder + "System").c_str(), fields["cwd"].c_str());
+        EXPECT_EQ(std::to_string(SW_SHOWNORMAL), fields["show"]);
+        if (!row.arguments.starts_with("/run")) continue;  // the window saves when it closes
+        std::string saved = after;
+        for (size_t at = 0; (at = saved.find_first_of("\r\n", at)) != std::string::npos; at += 2)
+            saved.replace(at, 1, saved[at] == '\r' ? "\\r" : "\\n");
+        EXPECT_EQ(saved, fields["settings"]) << "a run switch saves before the start";
     }
 }
 
+TEST_F(CorvaneExeTest, SwitchesDoTheirWorkOrSayWhyNotAndChangeNothingElse) {
+    const Row rows[] = {
+        {.what = "/rungame saves, then starts", .arguments = "/rungame extra", .settings = Editor + "\n" + Game + "\nX.t3u", .settingsAfter = Usual, .activated = Game, .started = Game},
+        {.what = "/runeditor", .arguments = "/runeditor", .activated = Editor, .started = Editor},
+        {.what = "/setgame", .arguments = "/setgame", .activated = Game},
+        {.what = "/reset", .arguments = "/reset", .ionRoot = NoBackslash(Editor), .activated = Game},
+        {.what = "/seteditor", .arguments = "/seteditor", .activated = Editor},
+        {.what = "a line without its final backslash", .arguments = "/rungame", .settings = Lines(Editor, NoBackslash(Game), "X.t3u"), .activated = Game, .started = Game},
+        {.what = "doubled backslashes and slashes", .arguments = "/runeditor", .settings = Lines("c:/corvane-e2e\\\\Editor", Game, "X.t3u"), .activated = Editor, .started = Editor},
+        {.what = "a UTF-8 mark", .arguments = "/seteditor", .settings = "\xEF\xBB\xBF" + Usual, .settingsAfter = Usual, .activated = Editor},
+        {.what = "ION_ROOT for empty lines", .arguments = "/rungame", .settings = Lines("", "", "X.t3u"), .ionRoot = NoBackslash(Game), .activated = Game, .started = Game},
+        {.what = "a registry that can't be written", .arguments = "/rungame", .ionRoot = "~", .exitCode = 1, .boxes = {{"Error", "could not write ION_ROOT"}}},
+        {.what = "a line for a folder gone", .arguments = "/rungame", .settings = Lines(Editor, Gone, "X.t3u"), .ionRoot = NoBackslash(Editor), .exitCode = 1, .boxes = {{"Error", "folder was not found:\n" + Gone}}},
+        {.what = "no key", .arguments = "/setgame", .settings = "", .ionRoot = "-", .exitCode = 1, .boxes = {{"Error", "No Thief 3 folder is chosen.\n\nChoose the folder that holds System\\T3.exe in the Thief 3 Path tree."}}},
+        {.what = "an overlong ION_ROOT", .arguments = "/reset", .settings = "", .ionRoot = "!" + std::string(255, 'r'), .exitCode = 1, .boxes = {{"Error", "No Thief 3 folder is chosen"}}},
+        {.what = "a ION_ROOT to expand", .arguments = "/seteditor", .settings = "", .ionRoot = "%SystemDrive%\\Editor", .exitCode = 1, .boxes = {{"Error", "folder was not found:\n%SystemDrive%\\Editor"}}},
+        {.what = "a gamesys line that is a path", .arguments = "/setgame", .settings = Lines(Editor, Game, "Sub\\X.t3u"), .exitCode = 1, .boxes = {{"Error", "The gamesys name is not a file name: Sub\\X.t3u\n\nType the name of a file in the installation's System folder, such as T3Gamesys.t3u, or choose one with Browse."}}},
+        {.what = "a folder without the game", .arguments = "/rungame", .settings = Lines(Editor, Root, "X.t3u"), .exitCode = 1, .boxes = {{"Error", "The Thief 3 folder holds no System\\T3.exe:\n" + Root}}},
+        {.what = "a game path", .arguments = "/setgamepath " + NoBackslash(Game), .settings = Lines(Gone, "", ""), .settingsAfter = Lines(Gone, Game, "")},
+        {.what = "a drive alone", .arguments = "/setgamepath z:", .settingsAfter = Lines(Editor, "Z:\\", "X.t3u")},
+        {.what = "an editor path with blanks", .arguments = "/seteditorpath \"C:\\T3 Mod\" ignored", .settingsAfter = Lines("C:\\T3 Mod\\", Game, "X.t3u")},
+        {.what = "a path switch alone", .arguments = "/setgamepath", .exitCode = 1, .boxes = {{"Error", "The switch /setgamepath needs a folder.\n\nGive the folder after the switch: /setgamepath \"C:\\Games\\Thief 3\\\""}}},
+        {.what = "an empty path", .arguments = "/seteditorpath \"\"", .exitCode = 1, .boxes = {{"Error", "needs a folder"}}},
+        {.what = "a network path", .arguments = "/seteditorpath \\\\server\\share", .exitCode = 1, .boxes = {{"Error", "not a folder on a drive"}}},
+        {.what = "a line break in a path", .arguments = "/seteditorpath \"C:\\Broken\r\nC:\\Injected\\\"", .exitCode = 1, .boxes = {{"Error", "not a folder on a drive"}}},
+        {.what = "a gamesys path", .arguments = "/setgamesys C:\\Mods/Mine.t3u", .settingsAfter = Lines(Editor, Game, "Mine.t3u")},
+        {.what = "a name of the code page, with a blank", .arguments = "/setgamesys \"My M\xC3\xAFne.t3u\"", .settingsAfter = Lines(Editor, Game, "My M\xEFne.t3u")},
+        {.what = "a name beyond the code page", .arguments = "/setgamesys \xE4\xB8\xAD.t3u", .exitCode = 1, .boxes = {{"Error", "not a file name"}}},
+        {.what = "the default name back", .arguments = "/setgamesys \"\"", .settingsAfter = Lines(Editor, Game, "")},
+        {.what = "/setgamesys alone", .arguments = "/setgamesys", .exitCode = 1, .boxes = {{"Error", "needs a file name"}}},
+    };
+    for (const Row& row : rows) Check(row);
+}
+
+TEST_F(CorvaneExeTest, ThePlayersClicksKeysAndTypingInTheWindowAreSavedActivatedAndLaunched) {
+    const Step otherCorvane = [](Session&) { RunCorvane("/setgamepath " + Editor); return Taken(); };
+    const Row rows[] = {
+        {.what = "both folders picked with the mouse, then closed", .arguments = "", .steps = {Pick(EditorTree, -1), Pick(GameTree, -1)}, .settingsAfter = Lines(Bare, Editor, "X.t3u")},
+        {.what = "a folder picked with the arrow keys, then Launch Thief 3", .arguments = "", .steps = {Pick(GameTree, -1, true), Press(LaunchGameButton)}, .settings = Lines(Editor, Work, "X.t3u"), .settingsAfter = Usual, .activated = Game, .started = Game},
+        {.what = "the editor's folder picked, then Launch Editor", .arguments = "", .steps = {Pick(EditorTree, -1), Press(LaunchEditorButton)}, .settings = Lines(Game, Game, "X.t3u"), .settingsAfter = Usual, .activated = Editor, .started = Editor},
+        {.what = "a name typed, Tab to Activate Thief 3, Space", .arguments = "", .steps = {TypeName("Y.t3u"), Keys({VK_TAB, VK_TAB}, ActivateGameButton), Keys({VK_SPACE})}, .settingsAfter = Lines(Editor, Game, "Y.t3u"), .activated = Game, .gamesys = "Y.t3u"},
+        {.what = "a file chosen in another folder, then Activate Editor", .arguments = "", .steps = {Press(BrowseButton), Press(ActivateEditorButton)}, .chooser = Game + "System\\Mod.t3u", .boxes = {{Chooser, ""}}, .settingsAfter = Lines(Editor, Game, "Mod.t3u"), .activated = Editor, .gamesys = "Mod.t3u"},
+        {.what = "a cancelled Browse", .arguments = "", .steps = {Press(BrowseButton)}, .boxes = {{Chooser, ""}}},
+        {.what = "a picked folder on a drive whose medium goes and comes back", .arguments = "", .steps = {Pick(GameTree, 1, true), MediaChange(DBT_DEVICEREMOVECOMPLETE), MediaChange(DBT_DEVICEARRIVAL)}, .settings = Lines(Editor, Medium + "a\\", "X.t3u"), .settingsAfter = Lines(Editor, Medium + "b\\", "X.t3u")},
+        {.what = "an unknown switch, then no plain clicks", .arguments = "/RUNGAME", .steps = {Post(LaunchGameButton, BN_DOUBLECLICKED), Post(ActivateEditorButton, BN_PUSHED)}, .boxes = {{"Error", "Unknown command line parameter: /RUNGAME"}}},
+        {.what = "a folder without the game, on a button", .arguments = "", .steps = {Press(ActivateEditorButton)}, .settings = Lines(Root, Game, "X.t3u"), .boxes = {{"Error", "The editor folder holds no System\\T3.exe:\n" + Root + "\n\nChoose the folder that holds System\\T3.exe in the Editor Path tree."}}},
+        {.what = "Activate with no folder", .arguments = "", .steps = {Press(ActivateEditorButton)}, .settings = Lines(Gone, Game, "X.t3u"), .boxes = {{"Error", "The editor folder was not found:\n" + Gone}}},
+        {.what = "Activate Thief 3 with the other line gone", .arguments = "", .steps = {Press(ActivateGameButton)}, .settings = Lines(Gone, Game, "X.t3u"), .activated = Game},
+        {.what = "a launch that can't start", .arguments = "", .steps = {Press(LaunchEditorButton)}, .settings = Lines(Bare, Game, "X.t3u"), .boxes = {{"Error", "could not start " + Bare + "System\\T3.exe.\n\nBad EXE format for " + Bare + "System\\T3.exe."}}, .activated = Bare},
+        {.what = "a shortcut used while the window is open, and a line it can't show, kept", .arguments = "", .steps = {otherCorvane}, .settings = Lines(Gone, Game, "X.t3u"), .settingsAfter = Lines(Gone, Editor, "X.t3u")},
+        {.what = "an untouched first run pins no folder", .arguments = "", .settings = "(missing)", .ionRoot = "-", .settingsAfter = Lines("", "", "")},
+        {.what = "an emptied gamesys name", .arguments = "", .steps = {TypeName(""), Press(ActivateGameButton)}, .boxes = {{"Error", "No gamesys file is named"}}, .settingsAfter = Lines(Editor, Game, "")},
+    };
+    for (const Row& row : rows) Check(row);
+}
 TEST_F(CorvaneExeTest, ASettingsFileLockedReadOnlyOrOnAFullDiskKeepsItsLinesAndNothingElseIsLeft) {
     const std::string settings = Lines(Gone, Game, "X.t3u");
     WriteBytes(Settings, settings);
     // Another program held it at the start: the lines Corvane could not read are not written over.
     OwnedFile lock(CreateFileA(Settings.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    Outcome outcome = RunCorvane("", [&](HWND) { lock.Reset(); });
+    Session outcome = RunCorvane("", {[&](Session&) { lock.Reset(); return Taken(); }});
     EXPECT_EQ(0u, outcome.exitCode);
-    EXPECT_EQ("", outcome.box);
+    EXPECT_EQ("", Shown(outcome));
     EXPECT_EQ(settings, ReadBytes(Settings));
     SetFileAttributesA(Settings.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(0u, RunCorvane("/setgame").exitCode) << "nothing the player chose was to be saved";
-    EXPECT_EQ(WithZero(NoBackslash(Game)), GameValue("ION_ROOT"));
+    EXPECT_EQ(Activated(Game, "X.t3u"), StoredValues(GameView));
     outcome = RunCorvane("/setgamesys Y.t3u");
     EXPECT_EQ(1u, outcome.exitCode);
-    EXPECT_NE(std::string::npos, outcome.box.find("could not save its settings")) << outcome.box;
+    EXPECT_NE(std::string::npos, Shown(outcome).find("could not save its settings")) << Shown(outcome);
     EXPECT_EQ(settings, ReadBytes(Settings));
     // A full disk: the new file gets one page of the two it needs, and its last line is cut short.
     if (!(GetLogicalDrives() & 1u << ('F' - 'A'))) GTEST_SKIP() << "no small drive F: in this prefix";
@@ -260,14 +478,12 @@ TEST_F(CorvaneExeTest, ASettingsFileLockedReadOnlyOrOnAFullDiskKeepsItsLinesAndN
         SetFilePointer(filler.Get(), -4096, nullptr, FILE_END);
         SetEndOfFile(filler.Get());
     }
-    outcome = RunCorvane("/seteditorpath " + Game, nullptr, full);
+    outcome = RunCorvane("/seteditorpath " + Game, {}, "", full);
     DeleteFileA("F:\\filler");
     EXPECT_EQ(1u, outcome.exitCode);
-    EXPECT_NE(std::string::npos, outcome.box.find(SystemErrorText(ERROR_DISK_FULL, ""))) << outcome.box;
+    EXPECT_NE(std::string::npos, Shown(outcome).find(SystemErrorText(ERROR_DISK_FULL, ""))) << Shown(outcome);
     EXPECT_EQ(old, ReadBytes(full + "Corvane.ini"));
-    WIN32_FIND_DATAA entry;
-    OwnedFind search(FindFirstFileA((full + "*.tmp").c_str(), &entry));
-    EXPECT_FALSE(search) << "a temporary file is left: " << entry.cFileName;
+    EXPECT_EQ("Corvane.ini ", FilesIn(full)) << "no temporary file is left";
 }
 
 TEST_F(CorvaneExeTest, ASaveWaitsOutAFileHeldForAMomentAndTwoCorvanesSavingAtOnceBothSucceed) {
@@ -276,16 +492,16 @@ TEST_F(CorvaneExeTest, ASaveWaitsOutAFileHeldForAMomentAndTwoCorvanesSavingAtOnc
     OwnedFile held(CreateFileA(Settings.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                0, nullptr));
     std::thread release([&] { Sleep(1000), held.Reset(); });
-    const Outcome outcome = RunCorvane("/setgamesys Held.t3u");
+    const Session outcome = RunCorvane("/setgamesys Held.t3u");
     release.join();
-    EXPECT_EQ(0u, outcome.exitCode) << outcome.box;
+    EXPECT_EQ(0u, outcome.exitCode) << Shown(outcome);
     EXPECT_EQ(Lines(Editor, Game, "Held.t3u"), ReadBytes(Settings));
     for (int round = 0; round < 6; ++round) {
-        Outcome first;
+        Session first;
         std::thread other([&] { first = RunCorvane("/setgamesys A.t3u"); });
-        const Outcome second = RunCorvane("/setgamesys B.t3u");
+        const Session second = RunCorvane("/setgamesys B.t3u");
         other.join();
-        EXPECT_EQ(0u, first.exitCode + second.exitCode) << first.box << second.box;
+        EXPECT_EQ(0u, first.exitCode + second.exitCode) << Shown(first) << Shown(second);
         const std::string file = ReadBytes(Settings);
         EXPECT_TRUE(file == Lines(Editor, Game, "A.t3u") || file == Lines(Editor, Game, "B.t3u")) << file;
     }

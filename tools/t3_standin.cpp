@@ -61,6 +61,13 @@ std::string SettingsAtStart() {
     return text;
 }
 
+// How the starter asked the game's window to be shown: SW_SHOWNORMAL is 1; "default" when it didn't say.
+std::string ShowState() {
+    STARTUPINFOA startup{};
+    GetStartupInfoA(&startup);
+    return startup.dwFlags & STARTF_USESHOWWINDOW ? std::to_string(startup.wShowWindow) : "default";
+}
+
 bool Silent() {
     char value[2] = "";
     return GetEnvironmentVariableA("T3_STANDIN_SILENT", value, sizeof value) > 0;
@@ -71,7 +78,7 @@ bool Silent() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const std::string line = std::string("cmd=") + GetCommandLineA() + "\tcwd=" + WorkingFolder() +
                              "\tION_ROOT=" + ReadGameValue("ION_ROOT") +
-                             "\tGameSysModder=" + ReadGameValue("GameSysModder") + "\tsettings=" + SettingsAtStart();
+                             "\tGameSysModder=" + ReadGameValue("GameSysModder") + "\tsettings=" + SettingsAtStart() + "\tshow=" + ShowState();
     AppendLine(ReportPath(), line);
     if (!Silent()) MessageBoxA(nullptr, line.c_str(), "T3 stand-in", MB_OK);
     return 0;
