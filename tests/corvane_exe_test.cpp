@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <dbt.h>
 #include <tlhelp32.h>
+#include <algorithm>
 #include <cstring>
 #include <thread>
 #include "launcher/failures.h"
@@ -32,17 +33,16 @@ std::string Report(const std::string& folder) { return folder + "System\\T3-repo
 // A registry text as stored, with its terminating zero.
 std::string WithZero(const std::string& text) { return std::string(text.c_str(), text.size() + 1); }
 
-// Every limit is counted in the time this machine takes now to start and end a small program, so
-// a loaded machine gets room in proportion and a hang still ends the run; never under 20 s.
+// Every limit is counted in the time this machine takes now to start and end a small program (the
+// stand-in), so a loaded machine gets room in proportion and a hang still ends the run; never under 20 s.
 struct Limits { DWORD run = 20000, step = 5000; } limits;
 
 void MeasurePace() {
-    const std::string program = Game + "System\\T3.exe";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
     const DWORD start = GetTickCount();
-    if (CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+    if (CreateProcessA((Game + "System\\T3.exe").c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
         OwnedHandle process(started.hProcess), thread(started.hThread);
         WaitForSingleObject(process.Get(), 60000);
     }
@@ -51,7 +51,7 @@ void MeasurePace() {
     DeleteFileA(Report(Game).c_str());
 }
 
-// The 32-bit game reads the registry's 32-bit view; in a 64-bit prefix the other view must stay empty.
+// The 32-bit game reads the registry's 32-bit view; in a 64-bit prefix the other view must stay as it was.
 constexpr REGSAM GameView = KEY_WOW64_32KEY, OtherView = KEY_WOW64_64KEY;
 bool IsPrefix64() { return GetSystemWow64DirectoryA(nullptr, 0) != 0; }  // the length it would need
 
@@ -108,6 +108,13 @@ struct Session {
     std::vector<Box> boxes;
 };
 
+// Every box's title and text, for a failure's message.
+std::string Shown(const Session& run) {
+    std::string shown;
+    for (const Box& box : run.boxes) shown += "[" + box.title + "] " + box.text + "\n";
+    return shown;
+}
+
 // A step of the player's: given the open window, it gives its input and returns what shows that
 // the input has been taken; or nothing, when the window is not ready for it yet.
 using Done = std::function<bool()>;
@@ -115,11 +122,8 @@ using Step = std::function<Done(Session&)>;
 
 std::vector<HWND> WindowsOf(DWORD process, const char* className, const char* title = nullptr) {
     std::vector<HWND> found;
-    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, className, title));) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == process && IsWindowVisible(window)) found.push_back(window);
-    }
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, className, title));)
+        if (DWORD owner = 0; GetWindowThreadProcessId(window, &owner) && owner == process && IsWindowVisible(window)) found.push_back(window);
     return found;
 }
 
@@ -132,11 +136,7 @@ HWND Focus(HWND window) {
     return info.hwndFocus;
 }
 
-std::string Text(HWND window) {
-    char text[2048] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
+std::string Text(HWND window) { char text[2048] = ""; return GetWindowTextA(window, text, sizeof text), text; }
 
 void Type(const std::string& text) {
     std::vector<INPUT> keys;
@@ -156,9 +156,8 @@ void Answer(Session& run, HWND box, const std::string& chooser, std::map<HWND, D
     } else if (GetTickCount() - answered[box] < 1000) {
         return;  // an answer is on its way
     }
-    const HWND focus = Focus(box);
     if (Text(box) != Chooser) PostMessageA(FindWindowExA(box, nullptr, "Button", nullptr), BM_CLICK, 0, 0);
-    else if (!Responsive(box) || !IsChild(box, focus)) return;  // not ready for keys yet
+    else if (!Responsive(box) || !IsChild(box, Focus(box))) return;  // not ready for keys yet
     else if (SetForegroundWindow(box), chooser.empty()) PressKey(VK_ESCAPE);
     else PressKey(VK_END), PressKey(VK_HOME, VK_SHIFT), Type(chooser), PressKey(VK_RETURN);
     answered[box] = GetTickCount();
@@ -167,7 +166,7 @@ void Answer(Session& run, HWND box, const std::string& chooser, std::map<HWND, D
 // Runs Corvane.exe (arguments in UTF-8, as a shortcut passes any character) until it ends. Without
 // arguments, or with steps, the window gets the steps once it takes input, and then a close.
 Session RunCorvane(const std::string& arguments, const std::vector<Step>& steps = {}, const std::string& chooser = "",
-               const std::string& folder = Work) {
+                   const std::string& folder = Work) {
     const std::string utf8 = "\"" + ProgramFolder() + "Corvane.exe\" " + arguments;
     std::wstring commandLine(utf8.size() + 1, L'\0');
     commandLine.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, commandLine.data(), utf8.size() + 1) - 1);
@@ -210,10 +209,8 @@ void AwaitStartedPrograms(const Session& run) {
     OwnedFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry)) {
-        OwnedHandle child(entry.th32ParentProcessID == run.process ? OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID) : nullptr);
-        if (child) WaitForSingleObject(child.Get(), limits.run);
-    }
+    for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry))
+        if (entry.th32ParentProcessID == run.process) WaitForSingleObject(OwnedHandle(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID)).Get(), limits.run);
 }
 
 std::string FilesIn(const std::string& folder) {
@@ -229,8 +226,7 @@ Done Taken() { return [] { return true; }; }
 // Something the player would see came of the input: a box, new values, a program started.
 Done Moved(const Session& run) {
     return [&run, boxes = run.boxes.size(), values = StoredValues(GameView)] {
-        return run.boxes.size() > boxes || StoredValues(GameView) != values || GetFileAttributesA(Report(Game).c_str()) != INVALID_FILE_ATTRIBUTES ||
-               GetFileAttributesA(Report(Editor).c_str()) != INVALID_FILE_ATTRIBUTES;
+        return run.boxes.size() > boxes || StoredValues(GameView) != values || ReadBytes(Report(Game)) + ReadBytes(Report(Editor)) != "(missing)(missing)";
     };
 }
 
@@ -278,9 +274,7 @@ Step Pick(ObjectNumber number, int places, bool byKeys = false) {
 }
 
 // The player clicks a button.
-Step Press(ObjectNumber button) {
-    return [=](Session& run) { ClickIn(run, Item(run, button)); return Moved(run); };
-}
+Step Press(ObjectNumber button) { return [=](Session& run) { ClickIn(run, Item(run, button)); return Moved(run); }; }
 
 // The player types into the gamesys field, over its text; an empty text clears it.
 Step TypeName(const std::string& name) {
@@ -304,7 +298,7 @@ Step Keys(const std::vector<WORD>& keys, ObjectNumber focus = -1) {
 
 // What a program sends to a button (a notification but a click), or a medium put in or taken out of T:.
 Step Post(ObjectNumber button, WORD code) {
-    return [=](Session& run) { PostMessageA(run.window, WM_COMMAND, MAKEWPARAM(button, code), reinterpret_cast<LPARAM>(Item(run, button))); return Taken(); };
+    return [=](Session& run) { return PostMessageA(run.window, WM_COMMAND, MAKEWPARAM(button, code), reinterpret_cast<LPARAM>(Item(run, button))), Taken(); };
 }
 Step MediaChange(WPARAM event) {
     return [=](Session& run) {
@@ -314,13 +308,6 @@ Step MediaChange(WPARAM event) {
         SendMessageTimeoutA(run.window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&volume), SMTO_NORMAL, limits.step, nullptr);
         return Taken();
     };
-}
-
-// Every box's title and text, for a failure's message.
-std::string Shown(const Session& run) {
-    std::string shown;
-    for (const Box& box : run.boxes) shown += "[" + box.title + "] " + box.text + "\n";
-    return shown;
 }
 
 class CorvaneExeTest : public ::testing::Test {
@@ -340,14 +327,14 @@ protected:
 struct Row {
     const char* what;
     std::string arguments = {};
-    std::vector<Step> steps = {};        // the player's, in the window; a close follows them
+    std::vector<Step> steps = {};     // the player's, in the window; a close follows them
     std::string chooser = {};         // typed into the file chooser; none: it is cancelled
     std::string settings = Usual;     // the file before, or "(missing)"
     std::string ionRoot = Elsewhere;  // before, as SetIonRoot takes it
     DWORD exitCode = 0;
-    std::vector<Box> boxes = {};        // every box that comes, in order: its title and a piece of its text
+    std::vector<Box> boxes = {};      // every box that comes, in order: its title and a piece of its text
     std::string settingsAfter = Unchanged;
-    std::string activated = {};        // the installation that the game's values then name; none: unchanged
+    std::string activated = {};       // the installation that the game's values then name; none: unchanged
     std::string gamesys = "X.t3u";    // the gamesys name they then hold
     std::string started = {};         // the one installation that starts
 };
@@ -355,8 +342,7 @@ struct Row {
 // Runs a row and reads everything it left.
 void Check(const Row& row) {
     SCOPED_TRACE(row.what);
-    if (row.settings == "(missing)") DeleteFileA(Settings.c_str());
-    else WriteBytes(Settings, row.settings);
+    row.settings == "(missing)" ? (void)DeleteFileA(Settings.c_str()) : WriteBytes(Settings, row.settings);
     SetIonRoot(row.ionRoot);
     for (const std::string& folder : {Game, Editor}) DeleteFileA(Report(folder).c_str());
     const std::string values = StoredValues(GameView), otherView = StoredValues(OtherView);
@@ -377,15 +363,13 @@ void Check(const Row& row) {
     EXPECT_EQ(IsPrefix64() ? otherView : activated, StoredValues(OtherView)) << "the 64-bit view";
     for (const std::string& folder : {Game, Editor}) {
         auto fields = WaitForReport(Report(folder), 0);
-        EXPECT_EQ(folder == row.started, !fields.empty()) << folder;
+        EXPECT_EQ(folder == row.started ? 1 : 0, std::ranges::count(ReadBytes(Report(folder)), '\n')) << folder << " started once";
         if (fields.empty()) continue;
-        EXPECT_EQ(NoBackslash(folder), fields["ION_ROOT"]) << "activated before the start";
-        EXPECT_EQ(folder + "System\\" + row.gamesys, fields["GameSysModder"]);
-        EXPECT_STRCASEEQ((folder + "\\System\\T3.exe").c_str(), ProgramParameter(fields["cmd"], -1).c_str());
-        EXPECT_EQ(folder == Editor ? "-editor" : "", ProgramParameter(fields["cmd"], 0)) << fields["cmd"];
-        EXPECT_EQ("", ProgramParameter(fields["cmd"], 1));
-        EXPECT_STRCASEEQ((folder + "System").c_str(), fields["cwd"].c_str());
-        EXPECT_EQ(std::to_string(SW_SHOWNORMAL), fields["show"]);
+        // The registry as the game found it, then its program, parameters, working folder and show state.
+        EXPECT_EQ(NoBackslash(folder) + "|" + folder + "System\\" + row.gamesys, fields["ION_ROOT"] + "|" + fields["GameSysModder"]);
+        const std::string& cmd = fields["cmd"];
+        EXPECT_STRCASEEQ((folder + "\\System\\T3.exe|" + (folder == Editor ? "-editor" : "") + "||" + folder + "System|1").c_str(),
+                         (ProgramParameter(cmd, -1) + "|" + ProgramParameter(cmd, 0) + "|" + ProgramParameter(cmd, 1) + "|" + fields["cwd"] + "|" + fields["show"]).c_str());
         if (!row.arguments.starts_with("/run")) continue;  // the window saves when it closes
         std::string saved = after;
         for (size_t at = 0; (at = saved.find_first_of("\r\n", at)) != std::string::npos; at += 2)
@@ -394,7 +378,8 @@ void Check(const Row& row) {
     }
 }
 
-TEST_F(CorvaneExeTest, SwitchesDoTheirWorkOrSayWhyNotAndChangeNothingElse) {
+TEST_F(CorvaneExeTest, SwitchesAndThePlayersInputDoTheirWorkOrSayWhyNotAndChangeNothingElse) {
+    const Step otherCorvane = [](Session&) { RunCorvane("/setgamepath " + Editor); return Taken(); };
     const Row rows[] = {
         {.what = "/rungame saves, then starts", .arguments = "/rungame extra", .settings = Editor + "\n" + Game + "\nX.t3u", .settingsAfter = Usual, .activated = Game, .started = Game},
         {.what = "/runeditor", .arguments = "/runeditor", .activated = Editor, .started = Editor},
@@ -424,31 +409,25 @@ TEST_F(CorvaneExeTest, SwitchesDoTheirWorkOrSayWhyNotAndChangeNothingElse) {
         {.what = "a name beyond the code page", .arguments = "/setgamesys \xE4\xB8\xAD.t3u", .exitCode = 1, .boxes = {{"Error", "not a file name"}}},
         {.what = "the default name back", .arguments = "/setgamesys \"\"", .settingsAfter = Lines(Editor, Game, "")},
         {.what = "/setgamesys alone", .arguments = "/setgamesys", .exitCode = 1, .boxes = {{"Error", "needs a file name"}}},
+        {.what = "both folders picked with the mouse, then closed", .steps = {Pick(EditorTree, -1), Pick(GameTree, -1)}, .settingsAfter = Lines(Bare, Editor, "X.t3u")},
+        {.what = "a folder picked with the arrow keys, then Launch Thief 3", .steps = {Pick(GameTree, -1, true), Press(LaunchGameButton)}, .settings = Lines(Editor, Work, "X.t3u"), .settingsAfter = Usual, .activated = Game, .started = Game},
+        {.what = "the editor's folder picked, then Launch Editor", .steps = {Pick(EditorTree, -1), Press(LaunchEditorButton)}, .settings = Lines(Game, Game, "X.t3u"), .settingsAfter = Usual, .activated = Editor, .started = Editor},
+        {.what = "a name typed, Tab round to Launch Thief 3, Enter (no click) and Space", .steps = {TypeName("Y.t3u"), Keys({VK_TAB, VK_TAB, VK_TAB, VK_TAB}, LaunchGameButton), Keys({VK_RETURN, VK_SPACE})}, .settingsAfter = Lines(Editor, Game, "Y.t3u"), .activated = Game, .gamesys = "Y.t3u", .started = Game},
+        {.what = "a file chosen in another folder, then Activate Editor", .steps = {Press(BrowseButton), Press(ActivateEditorButton)}, .chooser = Game + "System\\Mod.t3u", .boxes = {{Chooser, ""}}, .settingsAfter = Lines(Editor, Game, "Mod.t3u"), .activated = Editor, .gamesys = "Mod.t3u"},
+        {.what = "a cancelled Browse", .steps = {Press(BrowseButton)}, .boxes = {{Chooser, ""}}},
+        {.what = "a picked folder on a drive whose medium goes and comes back", .steps = {Pick(GameTree, 1, true), MediaChange(DBT_DEVICEREMOVECOMPLETE), MediaChange(DBT_DEVICEARRIVAL)}, .settings = Lines(Editor, Medium + "a\\", "X.t3u"), .settingsAfter = Lines(Editor, Medium + "b\\", "X.t3u")},
+        {.what = "an unknown switch, then no plain clicks", .arguments = "/RUNGAME", .steps = {Post(LaunchGameButton, BN_DOUBLECLICKED), Post(ActivateEditorButton, BN_PUSHED)}, .boxes = {{"Error", "Unknown command line parameter: /RUNGAME"}}},
+        {.what = "a folder without the game, on a button", .steps = {Press(ActivateEditorButton)}, .settings = Lines(Root, Game, "X.t3u"), .boxes = {{"Error", "The editor folder holds no System\\T3.exe:\n" + Root + "\n\nChoose the folder that holds System\\T3.exe in the Editor Path tree."}}},
+        {.what = "Activate with no folder", .steps = {Press(ActivateEditorButton)}, .settings = Lines(Gone, Game, "X.t3u"), .boxes = {{"Error", "The editor folder was not found:\n" + Gone}}},
+        {.what = "Activate Thief 3 with the other line gone", .steps = {Press(ActivateGameButton)}, .settings = Lines(Gone, Game, "X.t3u"), .activated = Game},
+        {.what = "a launch that can't start", .steps = {Press(LaunchEditorButton)}, .settings = Lines(Bare, Game, "X.t3u"), .boxes = {{"Error", "could not start " + Bare + "System\\T3.exe.\n\nBad EXE format for " + Bare + "System\\T3.exe."}}, .activated = Bare},
+        {.what = "a shortcut used while the window is open, and a line it can't show, kept", .steps = {otherCorvane}, .settings = Lines(Gone, Game, "X.t3u"), .settingsAfter = Lines(Gone, Editor, "X.t3u")},
+        {.what = "an untouched first run pins no folder", .settings = "(missing)", .ionRoot = "-", .settingsAfter = Lines("", "", "")},
+        {.what = "an emptied gamesys name", .steps = {TypeName(""), Press(ActivateGameButton)}, .boxes = {{"Error", "No gamesys file is named"}}, .settingsAfter = Lines(Editor, Game, "")},
     };
     for (const Row& row : rows) Check(row);
 }
 
-TEST_F(CorvaneExeTest, ThePlayersClicksKeysAndTypingInTheWindowAreSavedActivatedAndLaunched) {
-    const Step otherCorvane = [](Session&) { RunCorvane("/setgamepath " + Editor); return Taken(); };
-    const Row rows[] = {
-        {.what = "both folders picked with the mouse, then closed", .arguments = "", .steps = {Pick(EditorTree, -1), Pick(GameTree, -1)}, .settingsAfter = Lines(Bare, Editor, "X.t3u")},
-        {.what = "a folder picked with the arrow keys, then Launch Thief 3", .arguments = "", .steps = {Pick(GameTree, -1, true), Press(LaunchGameButton)}, .settings = Lines(Editor, Work, "X.t3u"), .settingsAfter = Usual, .activated = Game, .started = Game},
-        {.what = "the editor's folder picked, then Launch Editor", .arguments = "", .steps = {Pick(EditorTree, -1), Press(LaunchEditorButton)}, .settings = Lines(Game, Game, "X.t3u"), .settingsAfter = Usual, .activated = Editor, .started = Editor},
-        {.what = "a name typed, Tab to Activate Thief 3, Space", .arguments = "", .steps = {TypeName("Y.t3u"), Keys({VK_TAB, VK_TAB}, ActivateGameButton), Keys({VK_SPACE})}, .settingsAfter = Lines(Editor, Game, "Y.t3u"), .activated = Game, .gamesys = "Y.t3u"},
-        {.what = "a file chosen in another folder, then Activate Editor", .arguments = "", .steps = {Press(BrowseButton), Press(ActivateEditorButton)}, .chooser = Game + "System\\Mod.t3u", .boxes = {{Chooser, ""}}, .settingsAfter = Lines(Editor, Game, "Mod.t3u"), .activated = Editor, .gamesys = "Mod.t3u"},
-        {.what = "a cancelled Browse", .arguments = "", .steps = {Press(BrowseButton)}, .boxes = {{Chooser, ""}}},
-        {.what = "a picked folder on a drive whose medium goes and comes back", .arguments = "", .steps = {Pick(GameTree, 1, true), MediaChange(DBT_DEVICEREMOVECOMPLETE), MediaChange(DBT_DEVICEARRIVAL)}, .settings = Lines(Editor, Medium + "a\\", "X.t3u"), .settingsAfter = Lines(Editor, Medium + "b\\", "X.t3u")},
-        {.what = "an unknown switch, then no plain clicks", .arguments = "/RUNGAME", .steps = {Post(LaunchGameButton, BN_DOUBLECLICKED), Post(ActivateEditorButton, BN_PUSHED)}, .boxes = {{"Error", "Unknown command line parameter: /RUNGAME"}}},
-        {.what = "a folder without the game, on a button", .arguments = "", .steps = {Press(ActivateEditorButton)}, .settings = Lines(Root, Game, "X.t3u"), .boxes = {{"Error", "The editor folder holds no System\\T3.exe:\n" + Root + "\n\nChoose the folder that holds System\\T3.exe in the Editor Path tree."}}},
-        {.what = "Activate with no folder", .arguments = "", .steps = {Press(ActivateEditorButton)}, .settings = Lines(Gone, Game, "X.t3u"), .boxes = {{"Error", "The editor folder was not found:\n" + Gone}}},
-        {.what = "Activate Thief 3 with the other line gone", .arguments = "", .steps = {Press(ActivateGameButton)}, .settings = Lines(Gone, Game, "X.t3u"), .activated = Game},
-        {.what = "a launch that can't start", .arguments = "", .steps = {Press(LaunchEditorButton)}, .settings = Lines(Bare, Game, "X.t3u"), .boxes = {{"Error", "could not start " + Bare + "System\\T3.exe.\n\nBad EXE format for " + Bare + "System\\T3.exe."}}, .activated = Bare},
-        {.what = "a shortcut used while the window is open, and a line it can't show, kept", .arguments = "", .steps = {otherCorvane}, .settings = Lines(Gone, Game, "X.t3u"), .settingsAfter = Lines(Gone, Editor, "X.t3u")},
-        {.what = "an untouched first run pins no folder", .arguments = "", .settings = "(missing)", .ionRoot = "-", .settingsAfter = Lines("", "", "")},
-        {.what = "an emptied gamesys name", .arguments = "", .steps = {TypeName(""), Press(ActivateGameButton)}, .boxes = {{"Error", "No gamesys file is named"}}, .settingsAfter = Lines(Editor, Game, "")},
-    };
-    for (const Row& row : rows) Check(row);
-}
 TEST_F(CorvaneExeTest, ASettingsFileLockedReadOnlyOrOnAFullDiskKeepsItsLinesAndNothingElseIsLeft) {
     const std::string settings = Lines(Gone, Game, "X.t3u");
     WriteBytes(Settings, settings);
