@@ -27,6 +27,9 @@ end_slow_drive() {
   return 0
 }
 
+echo "== linux start"
+python3 "$corvane_root/tools/linux_start_bench.py"
+
 for bench in "$bin"/*_bench.exe; do
   [ -e "$bench" ] || continue
   echo "== $(basename "$bench" .exe)"
