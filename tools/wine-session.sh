@@ -24,6 +24,7 @@ trap corvane_end_session EXIT
 # race for one number, and a slow start on a loaded machine is waited for, however long it takes.
 if [ -z "${DISPLAY:-}" ] || [ -n "${CORVANE_TEST_PREFIX:-}" ]; then
   coproc corvane_xvfb_pipe { exec Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null; }
+  # shellcheck disable=SC2154  # coproc sets NAME_PID
   corvane_xvfb=$corvane_xvfb_pipe_PID
   read -r corvane_display <&"${corvane_xvfb_pipe[0]}" ||
     { echo "Xvfb could not start a virtual display" >&2; exit 1; }
