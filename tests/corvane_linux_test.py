@@ -258,6 +258,9 @@ refused("A Proton that can't be executed", "noexec", [], "can't be run (Permissi
 refused("No Wine", "wineonly", [], "No Wine found: install Wine or pass --wine.", path=f"{sys_bin}:{tmp}/dialog")
 refused("Heroic's GE-Proton prefix without umu", "heroic", [], "was made by Proton (" + str(ge) + ") outside Steam: install umu-launcher")
 refused("The SD card out", "nogame", [], "Steam lists libraries that aren't there: /run/media/deck/sdcard.")
+started("The SD card out, the game on internal storage", "noexec", ["--wine", "wine"], bin_ / "wine",
+        wineprefix=tmp / f"noexec/{sl}/steamapps/compatdata/6980/pfx", rest=[app / "Corvane.exe"],
+        why="Steam lists the library /run/media/deck/sdcard, which isn't there")
 refused("No prefix yet", "noprefix", [], "has no Wine prefix yet: start the game once")
 refused("A Proton gone", "gone", [], "(8.0-5) is no longer installed: install it in Steam")
 refused("No config_info", "noconfig", [], "does not say which Proton made it")
