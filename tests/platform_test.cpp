@@ -58,6 +58,8 @@ TEST(TextFileTest, EveryLineEndEndsOneLineAnEndlessLineIsCutAndNoLineReachesAFil
     OwnedFile other(CreateFileA((Folder + "o.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     EXPECT_EQ(0, WriteTextLine("stray")) << "after the current file was closed";
     EXPECT_EQ(0u, GetFileSize(other.Get(), nullptr));
+    EXPECT_NE(0, CreateTextFile(HighestTableNumber, Folder + "high.txt")) << "the highest table number is one";
+    EXPECT_EQ(0, CreateTextFile(HighestTableNumber + 1, Folder + "higher.txt"));
     CloseAllTextFiles();
     EXPECT_TRUE(OwnedFile(CreateFileA((Folder + "kept.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))) << "closed with the rest";
 }
