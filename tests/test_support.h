@@ -36,5 +36,5 @@ std::string FreshFolder(const std::vector<std::string>& entries);
 
 // Copies the stand-in game to folder\program; returns where it reports how it was started.
 std::string InstallStandIn(const std::string& folder, const std::string& program = "System\\T3.exe");
-// The fields (cmd, cwd, ION_ROOT, GameSysModder, settings) of the stand-in's report; none if it comes too late.
+// The fields (cmd, cwd, ION_ROOT, GameSysModder, settings, show) of the stand-in's report; none if it comes too late.
 std::map<std::string, std::string> WaitForReport(const std::string& report, DWORD timeoutMs = 10000);

@@ -78,7 +78,8 @@ bool Silent() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const std::string line = std::string("cmd=") + GetCommandLineA() + "\tcwd=" + WorkingFolder() +
                              "\tION_ROOT=" + ReadGameValue("ION_ROOT") +
-                             "\tGameSysModder=" + ReadGameValue("GameSysModder") + "\tsettings=" + SettingsAtStart() + "\tshow=" + ShowState();
+                             "\tGameSysModder=" + ReadGameValue("GameSysModder") + "\tsettings=" + SettingsAtStart() +
+                             "\tshow=" + ShowState();
     AppendLine(ReportPath(), line);
     if (!Silent()) MessageBoxA(nullptr, line.c_str(), "T3 stand-in", MB_OK);
     return 0;
