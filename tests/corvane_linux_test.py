@@ -24,16 +24,15 @@ exit "${FAKE_EXIT:-0}"
 failures = []
 
 
-def fake(*paths, text=FAKE, mode=0o755):
-    for path in map(Path, paths):
-        path.parent.mkdir(parents=True, exist_ok=True)
-        path.write_text(text)
-        path.chmod(mode)
-
-
-def write(path, text):
+def write(path, text="", mode=0o644):
     Path(path).parent.mkdir(parents=True, exist_ok=True)
     Path(path).write_text(text)
+    Path(path).chmod(mode)
+
+
+def fake(*paths, text=FAKE):
+    for path in paths:
+        write(path, text, 0o755)
 
 
 def steam(root, *libraries, form="new"):
@@ -67,10 +66,9 @@ def requires_runtime(proton):
 
 def shortcut(path, appid, exe):
     """A binary shortcuts.vdf with one non-Steam game."""
-    entry = b"\x000\x00\x02appid\x00" + struct.pack("<I", appid) + b"\x01AppName\x00Thief\x00\x01Exe\x00" + \
-        f'"{exe}"'.encode() + b"\x00\x08"
-    Path(path).parent.mkdir(parents=True, exist_ok=True)
-    Path(path).write_bytes(b"\x00shortcuts\x00" + entry + b"\x08\x08")
+    write(path)
+    Path(path).write_bytes(b"\x00shortcuts\x00\x000\x00\x02appid\x00" + struct.pack("<I", appid) +
+                          b"\x01AppName\x00Thief\x00\x01Exe\x00" + f'"{exe}"'.encode() + b"\x00\x08\x08\x08")
 
 
 # The homes. The sandbox's own programs: links to /usr/bin less any wine and any dialog.
@@ -139,7 +137,7 @@ prefix(tmp / f"gone/{sl}/steamapps/compatdata/6980", tmp / "gone/p")
 shutil.rmtree(tmp / "gone/p")
 prefix(tmp / f"noconfig/{sl}/steamapps/compatdata/6980")
 prefix(tmp / f"noexec/{sl}/steamapps/compatdata/6980", tmp / "noexec/p")
-(tmp / "noexec/p/proton").chmod(0o644)
+write(tmp / "noexec/p/proton", FAKE)  # without its run bit
 write(tmp / "wineonly/.wine/system.reg", ""), write(tmp / "rel/pfx/system.reg", "")
 repo = tmp / "repo"
 write(repo / "out/bin/Corvane.exe", ""), (repo / "launcher").mkdir(), shutil.copy(SCRIPT, repo / "launcher")
@@ -161,12 +159,15 @@ def run(home, args, env=None, path=None, script=app):
     environment = {"HOME": str(tmp / home), "PATH": path or f"{bin_}:{sys_bin}:{tmp}/dialog", "LOG": str(LOG), "BOX": str(BOX)}
     done = subprocess.run([str(script / "corvane-linux"), *args], cwd=tmp, env={**environment, **(env or {})},
                           capture_output=True, text=True, stdin=subprocess.DEVNULL)
-    return done, LOG.read_text().splitlines() if LOG.exists() else None
+    return done, (read(LOG) or "").splitlines() or None
 
 
 def log_of(home):
-    path = tmp / home / ".local/state/corvane/corvane-linux.log"
-    return path.read_text() if path.exists() else ""
+    return read(tmp / home / ".local/state/corvane/corvane-linux.log") or ""
+
+
+def read(path):
+    return path.read_text() if path.exists() else None
 
 
 def check(what, ok, detail):
@@ -189,13 +190,13 @@ def started(what, home, args, runner, compat="", wineprefix="", protonpath="", r
           f"--print ran {ran} or shows {done.stdout}{done.stderr}")
     command = done.stdout.rpartition("command: ")[2]
     subprocess.run(["bash", "-c", command], cwd="/", env=environment, check=False)
-    check(what, (LOG.read_text().splitlines() if LOG.exists() else None) == want, f"--print's command ran otherwise: {command}")
+    check(what, (read(LOG) or "").splitlines() == want, f"--print's command ran otherwise: {command}")
 
 
 def refused(what, home, args, message, env=None, path=None, code=1, script=app):
     """A refusal: on stderr, in zenity's box (stderr is no terminal) and in the log; Corvane not run."""
     done, ran = run(home, args, env, path, script)
-    box = BOX.read_text().partition("--text=")[2].rstrip("\n") if BOX.exists() else ""
+    box = (read(BOX) or "").partition("--text=")[2].rstrip("\n")
     check(what, done.returncode == code and message in box and box in done.stderr and box.splitlines()[0] in log_of(home)
           and (code != 1 or ran is None), f"exit {done.returncode}, {done.stderr!r}, box {box!r}, ran {ran}, wanted {message!r}")
 
