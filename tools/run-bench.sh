@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2034,SC2154  # variables set for, and by, the sourced wine-env.sh and wine-session.sh
 # Runs the benchmarks under Wine in the test prefix; each prints its figures next to a baseline
 # measured in the same run, and its target.
 set -euo pipefail
