@@ -39,7 +39,7 @@ rm -f "$zip"
 failures=0
 fail() { printf 'FAIL: %s\n' "$*" >&2; failures=$((failures + 1)); }
 (cd "$stage/out" && cmake -E tar xf "$zip")
-listed=$(cd "$stage/out" && ls -A)
+listed=$(cd "$stage/out" && LC_ALL=C ls -A)  # one order whatever the locale
 [ "$listed" = "$(printf '%s\n' Corvane.exe LICENSE.txt README.txt corvane-linux)" ] || fail "the zip holds: $listed"
 cmp -s "$build/bin/Corvane.exe" "$stage/out/Corvane.exe" || fail "Corvane.exe is not the checked exe"
 cmp -s "$root/launcher/corvane-linux" "$stage/out/corvane-linux" || fail "corvane-linux is not the script"
