@@ -6,6 +6,9 @@ BUILD_DIR=${BUILD_DIR:-$corvane_root/build}
 case "$BUILD_DIR" in /*) ;; *) BUILD_DIR=$corvane_root/$BUILD_DIR ;; esac
 # Where the 32-bit Corvane.exe, the one players get, is built on every machine.
 CORVANE_RELEASE_DIR=${CORVANE_RELEASE_DIR:-$BUILD_DIR}
+# shellcheck disable=SC2034  # read by the scripts that source this one
+# qemu-user's qemu-i386, which runs 32-bit Wine where Linux runs no 32-bit programs (tools/wine32.sh).
+corvane_qemu=$CORVANE_RELEASE_DIR/qemu/qemu-i386
 # Some virtual machines run no 32-bit Linux programs, and so no 32-bit Wine. There the tests, the
 # demo and the benchmarks run a 64-bit build of the same sources, made in BUILD_DIR/host64, with
 # Wine's 64-bit part; Corvane itself and its release package stay 32-bit (tools/build.sh).
