@@ -112,6 +112,7 @@ bool ChooseGamesysFile() {
 }
 
 void EndProgram(int exitCode) {
+    NoteOutcome("exit " + std::to_string(exitCode));
     CloseAllWindows();
     CloseAllTextFiles();
     ExitProcess(exitCode);

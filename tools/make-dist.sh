@@ -27,8 +27,9 @@ cp "$build/bin/Corvane.exe" "$stage/in/"
 sed -e 's/\r*$/\r/' -e "s/@CORVANE_VERSION@/$version/g" -e "s/@CORVANE_COMMIT@/${release#*-}/g" \
   "$root/docs/README.txt" >"$stage/in/README.txt"
 sed 's/\r*$/\r/' "$root/LICENSE" >"$stage/in/LICENSE.txt"
-# The Linux start script keeps its line ends and its mode: unzip makes it a program again.
-install -m 755 "$root/launcher/corvane-linux" "$stage/in/"
+# The Linux start script, one file made of its package, keeps its mode: unzip makes it a program again.
+python3 "$root/tools/build-corvane-linux.py" "$stage/corvane-linux"
+cp -p "$stage/corvane-linux" "$stage/in/"
 
 zip=$dist/Corvane-$release.zip
 mkdir -p "$dist"
@@ -42,8 +43,11 @@ fail() { printf 'FAIL: %s\n' "$*" >&2; failures=$((failures + 1)); }
 listed=$(cd "$stage/out" && LC_ALL=C ls -A)  # one order whatever the locale
 [ "$listed" = "$(printf '%s\n' Corvane.exe LICENSE.txt README.txt corvane-linux)" ] || fail "the zip holds: $listed"
 cmp -s "$build/bin/Corvane.exe" "$stage/out/Corvane.exe" || fail "Corvane.exe is not the checked exe"
-cmp -s "$root/launcher/corvane-linux" "$stage/out/corvane-linux" || fail "corvane-linux is not the script"
+cmp -s "$stage/corvane-linux" "$stage/out/corvane-linux" || fail "corvane-linux is not the script"
 [ -x "$stage/out/corvane-linux" ] || fail "corvane-linux comes out without its run bit"
+# It runs where Python 3 is all there is: its help names the log it keeps.
+help=$("$stage/out/corvane-linux" --help 2>&1) || fail "corvane-linux --help failed: $help"
+[[ $help == *"corvane-linux.log beside Corvane.exe"* ]] || fail "corvane-linux --help says: $help"
 for text in README.txt LICENSE.txt; do
   # grep -c reads the whole file, and counts the lines that lack their CR.
   bare=$(grep -c $'[^\r]$\\|^$' "$stage/out/$text" || true)

@@ -1,0 +1,3 @@
+from corvane_linux.main import start
+
+start()

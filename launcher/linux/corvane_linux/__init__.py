@@ -1,0 +1,1 @@
+"""corvane-linux: Corvane in the Wine prefix of Thief: Deadly Shadows, on Linux and the Steam Deck."""
