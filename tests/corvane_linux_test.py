@@ -375,6 +375,8 @@ try:
         subprocess.run(["sleep", "0.1"])
     script.send_signal(signal.SIGTERM)
     code = script.wait(60)
+except subprocess.TimeoutExpired:
+    code = "none within a minute"
 finally:
     os.killpg(script.pid, signal.SIGKILL) if script.poll() is None else None
 check("Steam's Stop", code == 143 and (read(LOG) or "").endswith("stopped\n") and not BOX.exists()

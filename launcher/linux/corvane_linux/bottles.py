@@ -3,7 +3,7 @@ runners folder, native or Flatpak."""
 
 import os
 
-from .common import HOME, Claim, holds_game, read_text, read_yaml, section
+from .common import HOME, Claim, game_file, holds_game, read_text, read_yaml, section
 
 BASES = (f"{HOME}/.local/share/bottles", f"{HOME}/.var/app/com.usebottles.bottles/data/bottles")
 
@@ -17,8 +17,8 @@ def claims(game_only):
         except OSError:
             continue
         for name in names:
-            text = read_text(f"{base}/bottles/{name}/bottle.yml")
-            if text and (not game_only or "t3.exe" in text.lower()):
+            text = (game_file if game_only else read_text)(f"{base}/bottles/{name}/bottle.yml")
+            if text:
                 found.append(claim(read_yaml(text), f"{base}/bottles/{name}", base))
     return [entry for entry in found if entry.game or not game_only]
 

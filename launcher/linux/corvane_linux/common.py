@@ -27,7 +27,6 @@ class Claim:
     steam: object = None                                  # Steam prefixes: that Steam
     app: str = ""                                         # ... the app id,
     install: str = ""                                     # ... and the game's folder
-    notes: list = field(default_factory=list)
 
 
 def real(path):
@@ -39,6 +38,17 @@ def read_text(path):
         return Path(path).read_text(errors="replace")
     except OSError:
         return ""
+
+
+def game_file(path):
+    """A launcher's file that names the game's T3.exe, read whole; "" for any other. Thousands of
+    games' files are read at each start: the bytes are searched before anything is decoded."""
+    try:
+        with open(path, "rb") as file:
+            data = file.read()
+    except OSError:
+        return ""
+    return data.decode(errors="replace") if b"t3.exe" in data.lower() else ""
 
 
 def read_json(path):

@@ -5,7 +5,7 @@ import os
 import sqlite3
 from contextlib import closing
 
-from .common import HOME, Claim, case_path, holds_game, read_text, read_yaml, section
+from .common import HOME, Claim, case_path, game_file, holds_game, read_text, read_yaml, section
 
 # Lutris keeps its files in ~/.config/lutris when that folder is there, else with its data.
 PLACES = tuple((config if os.path.isdir(config) else data, data) for config, data in (
@@ -24,8 +24,8 @@ def claims(game_only, steam_libraries):
             continue
         defaults = section(read_yaml(read_text(f"{config}/runners/wine.yml")), "wine")
         for name in sorted(os.listdir(f"{config}/games")):
-            text = read_text(f"{config}/games/{name}")
-            if name.endswith(".yml") and (not game_only or "t3.exe" in text.lower()):
+            text = (game_file if game_only else read_text)(f"{config}/games/{name}")
+            if name.endswith(".yml") and text:
                 found.append(claim(read_yaml(text), f"{config}/games/{name}", data, defaults, steam_libraries))
     return [entry for entry in found if entry.prefix and (entry.game or not game_only)]
 
