@@ -22,18 +22,18 @@ def locate(script):
     exe = next((os.path.realpath(exe) for exe in (f"{here}/Corvane.exe", f"{build}/bin/Corvane.exe")
                 if os.path.isfile(exe)), None)
     state.settle(os.path.dirname(exe) if exe else here)
-    return exe, f"Corvane.exe not found next to this script ({here}) nor in {build}/bin: put the script next to" \
-        " Corvane.exe, or build Corvane with make."
+    return exe, here, build
 
 
 def main(script, words):
-    exe, missing = locate(script)
+    exe, here, build = locate(script)
     parsed = parse(words, bool(os.environ.get("STEAM_COMPAT_DATA_PATH") or os.environ.get("SteamAppId")))
     if "help" in parsed.options:
         print(USAGE, end="")
         return 0
     if not exe:
-        raise Refusal(missing)
+        raise Refusal(f"Corvane.exe not found next to this script ({here}) nor in {build}/bin: put the script next"
+                      " to Corvane.exe, or build Corvane with make.")
     plan = make_plan(script, exe, parsed)
     if plan.dropped:
         state.note(f"dropped the game's own arguments, which can't reach the game through Corvane: {' '.join(plan.dropped)}")
@@ -61,6 +61,6 @@ def start():
         sys.exit(1)
     except Exception as error:  # a fault of this script: said where it can be seen, never swallowed
         state.note("".join(traceback.format_exception(type(error), error, error.__traceback__)).rstrip())
-        state.report(f"corvane-linux failed ({type(error).__name__}: {error}); the log has the details:"
+        state.report(f"corvane-linux failed with {type(error).__name__} ({error}); the log has the details:"
                      f" {state.path(state.LOG)}")
         sys.exit(1)

@@ -163,8 +163,9 @@ def make_plan(script, exe, parsed):
     if steam_start(parsed):
         steam.launch_options_plan(plan, parsed)
     elif parsed.variables:
-        raise Refusal(f"{next(iter(parsed.variables))}=... is neither an option of corvane-linux nor a switch of"
-                      " Corvane: see corvane-linux --help.")
+        name, value = next(iter(parsed.variables.items()))
+        raise Refusal(f"{name}={value} is neither an option of corvane-linux nor a switch of Corvane: see"
+                      " corvane-linux --help.")
     else:
         desktop_plan(plan, parsed.options)
     if plan.container:
