@@ -84,19 +84,26 @@ def wine(plan, given, how):
     plan.runner, plan.command = program, [program, plan.exe] + plan.switch
 
 
-def desktop_plan(plan, options):
-    steams = steam.find_steams()
+def desktop_prefix(plan, options, steams):
+    """The prefix to run in, and who claims it: the one given, else the game's one, else ~/.wine."""
     given = options.get("prefix") or os.environ.get("WINEPREFIX")
-    claim, found = None, [] if given else game_claims(steams)
+    found = [] if given else game_claims(steams)
     if given:
         plan.prefix = real_prefix(given, "given with --prefix" if "prefix" in options else "in WINEPREFIX")
     elif steams or found:
         claim = choose(found, steams, plan.why)
         plan.prefix = real(claim.prefix)
         plan.why += [f"Steam lists the library {path}, which isn't there" for one in steams for path in one.missing]
+        return claim
     else:
         plan.prefix = real_prefix(f"{HOME}/.wine", "Wine's default")
-    claim = claim or claim_of(plan.prefix, steams)
+    return claim_of(plan.prefix, steams)
+
+
+def desktop_plan(plan, options):
+    """A prefix runs with the runner that made it or that its launcher names; the system's wine only
+    where no launcher claims the prefix, and --wine where the player says so."""
+    claim = desktop_prefix(plan, options, steam.find_steams())
     compat = (claim.prefix if claim else plan.prefix).removesuffix("/pfx")
     made = umu.maker(compat) if not claim or claim.owner != "Steam" else None
     if "wine" in options:
@@ -140,7 +147,7 @@ def mounts(plan):
         lines = []
     folders = [plan.folder] + ["/" + line[3:].replace("\\", "/").strip("/") for line in lines
                                if line[:3].upper() == "Z:\\"]
-    outside = [folder for folder in folders if os.path.isdir(folder)
+    outside = [folder for folder in folders if folder != "/" and os.path.isdir(folder)
                and not any(folder == top or folder.startswith(top.rstrip("/") + "/") for top in SHARED)]
     if outside:
         given = plan.environment.get("STEAM_COMPAT_MOUNTS", os.environ.get("STEAM_COMPAT_MOUNTS", ""))
