@@ -1,4 +1,6 @@
-// The folder tree in real tree views, over folders that each test builds on drive T:.
+// The folder tree in real tree views, over folders that each test builds on drive T:, and the
+// launcher's window that holds two of them: its size, its controls and their places, the trees' kind.
+// Its title, by which the tests find it, and what its buttons do are tried on the real Corvane.exe.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -8,19 +10,20 @@
 #include <bit>
 #include "explorer_tree/tree_items.h"
 #include "explorer_tree/tree_library.h"
+#include "launcher/main_window.h"
 #include "platform/libraries_on_demand.h"
 #include "tests/test_support.h"
+#include "toolkit/controls.h"
+#include "toolkit/windows.h"
 
 namespace {
 
 using Names = std::vector<std::string>;
 
 HTREEITEM Selected(HWND tree) { return TreeView_GetSelection(tree); }
-
 HTREEITEM Child(HWND tree, HTREEITEM parent, const std::string& text) {
     return FindChild(tree, parent, [&](HTREEITEM child) { return ReadItem(tree, child).text == text; });
 }
-
 HTREEITEM Drive(HWND tree, char letter) {
     return FindChild(tree, TreeView_GetRoot(tree), [&](HTREEITEM child) { return ItemKind(ItemParameter(tree, child)) == letter - 'A'; });
 }
@@ -31,20 +34,24 @@ template <typename Read> auto EachChild(HWND tree, HTREEITEM parent, Read read) 
     for (HTREEITEM child = FirstChild(tree, parent); child; child = NextSibling(tree, child)) values.push_back(read(child));
     return values;
 }
-
 // Each child's text, with a "+" after one that shows the marker to expand it by.
 Names Children(HWND tree, HTREEITEM parent) {
     return EachChild(tree, parent, [&](HTREEITEM child) { return ReadItem(tree, child).text + (QueryItem(tree, child, TVIF_CHILDREN).cChildren ? "+" : ""); });
 }
+// My Computer's children, drives and My Documents.
+std::vector<int> Kinds(HWND tree) { return EachChild(tree, TreeView_GetRoot(tree), [&](HTREEITEM child) { return ItemKind(ItemParameter(tree, child)); }); }
+std::vector<int> Drives() {
+    std::vector<int> drives;
+    for (DWORD left = GetLogicalDrives(); left; left &= left - 1) drives.push_back(std::countr_zero(left));
+    return drives;
+}
 
 int Image(HWND tree, HTREEITEM item) { return QueryItem(tree, item, TVIF_IMAGE).iImage; }
-
 SHFILEINFOA Shell(const std::string& path, UINT flags = SHGFI_SYSICONINDEX | SHGFI_SMALLICON) {
     SHFILEINFOA info{};
     SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, flags);
     return info;
 }
-
 // A notification as the tree view would send it to its container.
 void Notify(HWND tree, UINT code, HTREEITEM item = nullptr, UINT action = TVE_EXPAND) {
     NMTREEVIEWA change{};
@@ -53,21 +60,10 @@ void Notify(HWND tree, UINT code, HTREEITEM item = nullptr, UINT action = TVE_EX
     change.itemNew = {TVIF_HANDLE | TVIF_PARAM, item, 0, 0, nullptr, 0, 0, 0, 0, item ? ItemParameter(tree, item) : 0};
     SendMessageA(GetParent(tree), WM_NOTIFY, change.hdr.idFrom, reinterpret_cast<LPARAM>(&change));
 }
-
-// A medium put in or taken out of T:. Wine's tree view crashes when the first item it shows goes with
-// the drive's listing, so the tree first scrolls back to My Computer.
-void MediaChangeOnT(HWND tree, WPARAM event) {
-    TreeView_SelectSetFirstVisible(tree, TreeView_GetRoot(tree));
-    DEV_BROADCAST_VOLUME volume{sizeof volume, DBT_DEVTYP_VOLUME, 0, 1u << ('T' - 'A'), 0};
-    SendMessageA(GetAncestor(tree, GA_ROOT), WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&volume));
-}
-
 // The first not-ready dialog, or the next one after another.
 HWND NotReadyDialog(HWND after = nullptr) { return FindWindowExA(nullptr, after, "#32770", "Drive Not Ready"); }
-
 const auto ThisThreadsErrorMode = reinterpret_cast<DWORD(WINAPI*)()>(
     reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetThreadErrorMode")));
-
 int DriveCount() { return std::popcount(GetLogicalDrives()); }
 
 // What the seams were asked, and how. T:'s name can be held back until the test lets it go.
@@ -89,11 +85,12 @@ bool NameByTest(const std::string& root, std::string& label, int& icon) {
 
 class ExplorerTreeTest : public testing::Test {
 protected:
-    void SetUp() override { OpenControlWindow("Trees"); }
+    void SetUp() override { window = OpenControlWindow("Trees"); }
     void TearDown() override { SetDriveReadinessQuery(nullptr); SetDriveNameQuery(nullptr); ResetToolkit(); }
     static HWND AddTree(ObjectNumber number, DWORD flags, const std::string& path = "") {
         return reinterpret_cast<HWND>(AddExplorerTree(number, 250 * (number % 2), 0, 240, 180, path, flags));
     }
+    HWND window = nullptr;
 };
 
 TEST_F(ExplorerTreeTest, MyComputerHoldsTheDrivesEachAskedItsNameOnceOffTheWindowsThreadAndAgainAfterAMediaChange) {
@@ -110,18 +107,13 @@ TEST_F(ExplorerTreeTest, MyComputerHoldsTheDrivesEachAskedItsNameOnceOffTheWindo
     asked.holdT = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     // The plain tree first: My Documents is known before the other tree is built.
     const HWND first = AddTree(1, 0), second = AddTree(2, HideMyDocuments);
-    SetControlText(1, root);
-    SetControlText(2, "*.txt");
+    SetControlText(1, root), SetControlText(2, "*.txt");
     EXPECT_EQ(0, asked.names) << "no drive is asked before the window takes messages";
-    const auto kinds = [](HWND tree) { return EachChild(tree, TreeView_GetRoot(tree), [&](HTREEITEM child) { return ItemKind(ItemParameter(tree, child)); }); };
-    std::vector<int> drives;
-    for (DWORD left = GetLogicalDrives(); left; left &= left - 1) drives.push_back(std::countr_zero(left));
-    EXPECT_EQ(kinds(second), drives);
+    std::vector<int> drives = Drives();
+    EXPECT_EQ(Kinds(second), drives);
     drives.push_back(DocumentsKind);
-    EXPECT_EQ(kinds(first), drives);
+    EXPECT_EQ(Kinds(first), drives);
     EXPECT_EQ(S_FALSE, ComInitialize()) << "the shell's names want COM on the window's thread";
-    ComUninitialize(), ComUninitialize();
-    EXPECT_EQ(S_OK, ComInitialize()) << "each ComUninitialize undoes one ComInitialize";
     EXPECT_TRUE(PumpUntil([&] { return ReadItem(second, Drive(second, 'C')).text == "Drive C"; }));
     EXPECT_EQ("T:", ReadItem(first, Drive(first, 'T')).text) << "T:'s question waits";
     EXPECT_EQ(Image(first, Drive(first, 'T')), Shell("C:\\").iIcon) << "with the plain drive icon till then";
@@ -138,15 +130,14 @@ TEST_F(ExplorerTreeTest, MyComputerHoldsTheDrivesEachAskedItsNameOnceOffTheWindo
     EXPECT_TRUE(asked.nameMode & SEM_FAILCRITICALERRORS);
     // A media change drops the drive's listing and shows the folder again where it can.
     CreateDirectoryA((root + "later").c_str(), nullptr);
-    MediaChangeOnT(first, DBT_DEVICEREMOVECOMPLETE);
+    MediaChangeOnT(window, DBT_DEVICEREMOVECOMPLETE);
     EXPECT_EQ(GetControlText(1), folder);
     EXPECT_EQ(Children(first, ParentItem(first, Selected(first))), (Names{"later", "x"})) << "listed afresh";
     EXPECT_EQ(GetControlState(1), 0);
     EXPECT_TRUE(PumpUntil([&] { return asked.names == DriveCount() + 1; })) << "T: is asked again";
     // A folder gone with its medium leaves nothing selected, and the settings keep theirs.
-    SetControlState(1, 1);
-    RemoveDirectoryA(folder.c_str());
-    MediaChangeOnT(first, DBT_DEVICEARRIVAL);
+    SetControlState(1, 1), RemoveDirectoryA(folder.c_str());
+    MediaChangeOnT(window, DBT_DEVICEARRIVAL);
     EXPECT_EQ(GetControlText(1), "");
     EXPECT_EQ(GetControlState(1), 0);
     // A new question asks every drive again, here the shell's own.
@@ -159,8 +150,7 @@ TEST_F(ExplorerTreeTest, AListingIsOneSearchSortedFoldersFirstWithMarkersAskedWh
     for (int index = 1000; index < 1300; ++index) wide.push_back(std::to_string(index)), entries.push_back("wide\\" + wide.back() + "\\");
     const std::string root = FreshFolder(entries);
     const HWND folders = AddTree(1, SortByKind | FoldersOnly), all = AddTree(2, SortByKind);
-    SetControlText(1, root);
-    SetControlText(2, root);
+    SetControlText(1, root), SetControlText(2, root);
     const HTREEITEM listed = Selected(folders);
     EXPECT_EQ(Children(folders, listed), (Names{"_c", "A", "b+", "empty", "files", "wide+"}));
     EXPECT_EQ(Children(all, Selected(all)), (Names{"_c", "A", "b+", "empty", "files+", "wide+", "0.txt"}));
@@ -178,8 +168,7 @@ TEST_F(ExplorerTreeTest, AListingIsOneSearchSortedFoldersFirstWithMarkersAskedWh
             ++*reinterpret_cast<int*>(count);
         return DefSubclassProc(window, message, first, second);
     }, 0, reinterpret_cast<DWORD_PTR>(&markersAsked));
-    SetControlText(1, root + "wide\\");
-    UpdateWindow(folders);
+    SetControlText(1, root + "wide\\"), UpdateWindow(folders);
     EXPECT_LT(markersAsked, 50) << "only the items drawn are probed";
     EXPECT_EQ(Children(folders, Selected(folders)), wide);
 }
@@ -219,13 +208,11 @@ TEST_F(ExplorerTreeTest, ATextSelectsItsFolderOrNothingAndOnlyTheUsersChoiceIsAC
              {root + "missing\\", none}, {"\\\\server\\share\\", none}, {"T:" + root.substr(3), none}, {"", none},
              {deeper + "\\", none}, {longest, longest}, {"z:\\", "Z:\\"}, {"a:\\", "A:\\"}, {root + std::string(300, 'x') + "\\", none},
              {DriveRoot(std::countr_one(GetLogicalDrives())) + "folder\\", none}}) {  // on a drive that isn't there
-        SetControlText(4, root);
-        SetControlText(4, text);
+        SetControlText(4, root), SetControlText(4, text);
         EXPECT_EQ(GetControlText(4), shown) << text.substr(0, 60);
     }
     // The tree reports each selection, but only the user's choice is a change of the user's.
-    DrainEvents();
-    SetControlText(4, mixed);
+    DrainEvents(), SetControlText(4, mixed);
     EXPECT_EQ(ControlSubtypes(DrainEvents(), 4), Subtypes{768});
     EXPECT_EQ(GetControlState(4), 0);
     RECT place{};
@@ -275,8 +262,7 @@ TEST_F(ExplorerTreeTest, AnEmptyDriveShowsOneDialogThatKeysMediaAndTheTreeClose)
     EXPECT_TRUE(asked.probeMode & SEM_FAILCRITICALERRORS);
     SetControlText(2, "T:\\");
     EXPECT_TRUE(NotReadyDialog() == dialog && !NotReadyDialog(dialog)) << "one dialog per drive for both trees";
-    asked.readiness = ERROR_SUCCESS;
-    MediaChangeOnT(empty, DBT_DEVICEARRIVAL);
+    asked.readiness = ERROR_SUCCESS, MediaChangeOnT(window, DBT_DEVICEARRIVAL);
     EXPECT_TRUE(!IsWindow(dialog) && IsWindowEnabled(empty));
     EXPECT_EQ(ItemParameter(empty, Drive(empty, 'T')), ('T' - 'A') | FilledMark) << "listed once a medium is in";
     // Esc and Enter, as in any dialog; a new text closes it too.
@@ -286,15 +272,45 @@ TEST_F(ExplorerTreeTest, AnEmptyDriveShowsOneDialogThatKeysMediaAndTheTreeClose)
         SCOPED_TRACE(what);
         SetControlText(2, "T:\\*.*");
         ASSERT_TRUE(NotReadyDialog());
-        SetForegroundWindow(NotReadyDialog());
-        close();
-        DrainEvents();
+        SetForegroundWindow(NotReadyDialog()), close(), DrainEvents();
         EXPECT_TRUE(!NotReadyDialog() && IsWindowEnabled(other));
     }
     // A drive that fails otherwise is listed for what it holds.
-    asked.readiness = ERROR_ACCESS_DENIED;
-    SetControlText(1, "T:\\*.*");
+    asked.readiness = ERROR_ACCESS_DENIED, SetControlText(1, "T:\\*.*");
     EXPECT_EQ(ItemParameter(empty, Drive(empty, 'T')), ('T' - 'A') | FilledMark);
+}
+
+TEST_F(ExplorerTreeTest, TheLaunchersWindowHasItsSizeEveryControlItsPlaceAndTwoTreesOfSortedFoldersWithoutMyDocuments) {
+    ResetToolkit();
+    ASSERT_TRUE(BuildMainWindow());
+    const HWND main = WindowHandle(MainWindow);
+    RECT client, outer;
+    GetClientRect(main, &client), GetWindowRect(main, &outer);
+    EXPECT_EQ((std::vector<LONG>{378, 243, 305, 39}), (std::vector<LONG>{client.right, client.bottom, outer.left, outer.top}));
+    const std::tuple<ObjectNumber, RECT, const char*> controls[] = {
+        {LaunchGameButton, {189, 201, 378, 223}, "Launch Thief 3"}, {LaunchEditorButton, {0, 201, 189, 223}, "Launch Editor"},
+        {EditorPathLabel, {0, 0, 63, 15}, "Editor Path:"},          {GamePathLabel, {189, 0, 252, 15}, "Thief 3 Path:"},
+        {EditorTree, {0, 15, 188, 177}, ""},                        {GameTree, {190, 15, 378, 177}, ""},
+        {GamesysLabel, {135, 228, 186, 243}, "Gamesys:"},           {GamesysField, {186, 225, 324, 243}, "T3Gamesys.t3u"},
+        {BrowseButton, {327, 225, 378, 243}, "Browse"},             {ActivateGameButton, {189, 177, 378, 199}, "Activate Thief 3"},
+        {ActivateEditorButton, {0, 177, 189, 199}, "Activate Editor"},
+    };
+    for (const auto& [number, expected, text] : controls) {
+        // A tree's place is its container's.
+        const HWND placed = number == EditorTree || number == GameTree ? GetParent(Control(number)) : Control(number);
+        RECT place;
+        GetWindowRect(placed, &place), MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&place), 2);
+        EXPECT_TRUE(EqualRect(&place, &expected)) << number << " at " << place.left << "," << place.top;
+        EXPECT_EQ(text, GetControlText(number)) << number;
+        EXPECT_EQ(number == GamesysField ? WS_EX_CLIENTEDGE : 0, GetWindowLongPtrA(placed, GWL_EXSTYLE)) << number << ": a frame";
+    }
+    for (ObjectNumber number : {EditorTree, GameTree}) {
+        const HWND tree = Control(number);
+        EXPECT_EQ(TVS_HASLINES | TVS_SHOWSELALWAYS, GetWindowLongPtrA(tree, GWL_STYLE) & (TVS_HASLINES | TVS_HASBUTTONS | TVS_SHOWSELALWAYS));
+        SetControlText(number, FreshFolder({"b\\", "A\\", "_c\\", "file.txt"}));
+        EXPECT_EQ(Children(tree, Selected(tree)), (Names{"_c", "A", "b"}));
+        EXPECT_EQ(Kinds(tree), Drives());
+    }
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
+#include <commctrl.h>
+#include <cstring>
+#include <dbt.h>
 #include <shellapi.h>
 #include "toolkit/controls.h"
 #include "toolkit/windows.h"
@@ -20,7 +23,6 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 }
 
 void ResetToolkit() { CloseAllWindows(); InitWindows(); InitControls(); }
-
 HWND OpenControlWindow(const std::string& title) {
     ResetToolkit();
     OpenAppWindow(0, 100, 100, 300, 200, WS_CAPTION | WS_SYSMENU, title);
@@ -28,7 +30,6 @@ HWND OpenControlWindow(const std::string& title) {
     SetForegroundWindow(LastWindowHandle());
     return LastWindowHandle();
 }
-
 HWND Control(ObjectNumber number) { return ResolveControl(number)->handle; }
 
 std::string ProgramFolder() {
@@ -43,13 +44,24 @@ void PressKey(WORD key, WORD modifier) {
         if (code) inputs.push_back({INPUT_KEYBOARD, {.ki = {code, 0, flags, 0, 0}}});  // without a modifier, the key alone
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
-
 void ClickAt(HWND window, int x, int y) {
     POINT point{x, y};
     ClientToScreen(window, &point);
     SetCursorPos(point.x, point.y);
     INPUT inputs[2]{{INPUT_MOUSE, {0, 0, 0, MOUSEEVENTF_LEFTDOWN, 0, 0}}, {INPUT_MOUSE, {0, 0, 0, MOUSEEVENTF_LEFTUP, 0, 0}}};
     SendInput(2, inputs, sizeof(INPUT));
+}
+
+void MediaChangeOnT(HWND window, WPARAM event) {
+    // Wine's tree view fails when the first item it shows goes with the drive's listing: each tree
+    // first scrolls back to its root.
+    EnumChildWindows(window, [](HWND child, LPARAM) CALLBACK -> BOOL {
+        char name[32] = "";
+        if (GetClassNameA(child, name, sizeof name) && !std::strcmp(name, WC_TREEVIEWA)) TreeView_SelectSetFirstVisible(child, TreeView_GetRoot(child));
+        return TRUE;
+    }, 0);
+    DEV_BROADCAST_VOLUME volume{sizeof volume, DBT_DEVTYP_VOLUME, 0, 1u << ('T' - 'A'), 0};
+    SendMessageTimeoutA(window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&volume), SMTO_NORMAL, 60000, nullptr);
 }
 
 std::vector<ToolkitEvent> DrainEvents(DWORD quietMs) {
@@ -82,7 +94,6 @@ void WriteBytes(const std::string& name, const std::string& bytes) {
     DWORD written = 0;
     WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
-
 std::string ReadBytes(const std::string& name) {
     OwnedFile file(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file) return "(missing)";
@@ -91,12 +102,10 @@ std::string ReadBytes(const std::string& name) {
     ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
     return bytes.substr(0, got);
 }
-
 void MakeFolders(const std::string& folder) {
     for (size_t end = folder.find('\\', 3); end != std::string::npos; end = folder.find('\\', end + 1))
         CreateDirectoryA(folder.substr(0, end).c_str(), nullptr);
 }
-
 std::string FreshFolder(const std::vector<std::string>& entries) {
     const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
     const std::string root = "T:\\" + name + '\\', paths = "T:\\" + name + '\0';

@@ -17,19 +17,15 @@ protected:
 };
 
 TEST_F(ToolkitTest, AWindowHasAFixedSizeAndTurnsMessagesIntoEvents) {
-    EXPECT_EQ(window, FindWindowA("WindowClass_0", "Toolkit")) << "a class of its own";
     EXPECT_FALSE(GetWindowLongPtrA(window, GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX)) << "a fixed size";
     PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(1, Count(DrainEvents(), CloseEvent));
     for (ObjectNumber unknown : {ObjectNumber{-5}, ObjectNumber{3}, HighestTableNumber + 1}) CloseAppWindow(unknown);
     EXPECT_TRUE(IsWindow(window)) << "closing is the program's decision, and a number that names no window closes nothing";
-    SetFocus(window);
-    PressKey(VK_TAB, VK_SHIFT);
-    DrainEvents();
+    SetFocus(window), PressKey(VK_TAB, VK_SHIFT), DrainEvents();
     EXPECT_EQ(window, GetFocus()) << "with no tab stop, the focus stays where it is";
     // A move outside WaitEvent is what the next message it takes returns.
-    SetWindowPos(window, nullptr, 150, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    PostMessageA(window, WM_NULL, 0, 0);
+    SetWindowPos(window, nullptr, 150, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE), PostMessageA(window, WM_NULL, 0, 0);
     const ToolkitEvent moved = DrainEvents().at(0);
     EXPECT_EQ(std::pair(MoveEvent, -1), std::pair(moved.code, moved.subtype));
     // Activation raises an event, deactivation none; a new size does, minimising doesn't.
@@ -38,8 +34,7 @@ TEST_F(ToolkitTest, AWindowHasAFixedSizeAndTurnsMessagesIntoEvents) {
     EXPECT_EQ(0, Count(DrainEvents(), ActivateEvent));
     SetActiveWindow(window);
     EXPECT_EQ(1, Count(DrainEvents(), ActivateEvent));
-    DestroyWindow(other);
-    SetWindowPos(window, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    DestroyWindow(other), SetWindowPos(window, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(1, Count(DrainEvents(), SizeEvent));
     ShowWindow(window, SW_MINIMIZE);
     EXPECT_EQ(0, Count(DrainEvents(), SizeEvent));
@@ -74,8 +69,7 @@ TEST_F(ToolkitTest, ControlsReportClicksFocusAndTypingAndTabWalksTheTabStops) {
     EXPECT_EQ(focusEvents(), (std::vector<int>{EN_SETFOCUS, FocusGainedSubtype}));
     ASSERT_EQ(Control(7), GetFocus());
     EXPECT_EQ(0, GetControlState(7)) << "no change of the user's yet";
-    PressKey('X');
-    PressKey(VK_TAB);
+    PressKey('X'), PressKey(VK_TAB);
     EXPECT_EQ(focusEvents(), (std::vector<int>{EN_KILLFOCUS, FocusLostSubtype}));
     EXPECT_EQ(1, GetControlState(7));
     SetControlText(7, "set by the program");
@@ -84,8 +78,7 @@ TEST_F(ToolkitTest, ControlsReportClicksFocusAndTypingAndTabWalksTheTabStops) {
     const auto focusAfter = [](int count, WORD modifier) {
         std::vector<ObjectNumber> order;
         for (int i = 0; i < count; ++i) {
-            PressKey(VK_TAB, modifier);
-            DrainEvents(60);
+            PressKey(VK_TAB, modifier), DrainEvents(60);
             order.push_back(GetFocus() ? GetWindowLongPtrA(GetFocus(), GWLP_ID) : -1);
         }
         return order;
@@ -94,9 +87,7 @@ TEST_F(ToolkitTest, ControlsReportClicksFocusAndTypingAndTabWalksTheTabStops) {
     EXPECT_EQ((std::vector<ObjectNumber>{0, 1, 7, 8, 9, 10, 0}), focusAfter(7, 0)) << "from no focus, and round";
     SetFocus(nullptr);
     EXPECT_EQ((std::vector<ObjectNumber>{10, 9, 8, 7, 1, 0, 10}), focusAfter(7, VK_SHIFT));
-    EnableWindow(Control(8), FALSE);
-    ShowWindow(Control(9), SW_HIDE);
-    SetFocus(Control(7));
+    EnableWindow(Control(8), FALSE), ShowWindow(Control(9), SW_HIDE), SetFocus(Control(7));
     EXPECT_EQ((std::vector<ObjectNumber>{10}), focusAfter(1, 0)) << "disabled and hidden ones are skipped";
     EXPECT_EQ((std::vector<ObjectNumber>{10}), focusAfter(1, VK_CONTROL)) << "Ctrl+Tab is no shortcut";
     LoadLibraryA("riched20.dll");
@@ -105,8 +96,7 @@ TEST_F(ToolkitTest, ControlsReportClicksFocusAndTypingAndTabWalksTheTabStops) {
     EXPECT_EQ((std::vector<ObjectNumber>{10}), focusAfter(1, VK_SHIFT)) << "but not Shift+Tab";
     // A number names one control: a new one under it replaces the old one, and it is free once its window has gone.
     const HWND button = Control(10), label = reinterpret_cast<HWND>(AddLabel(10, 0, 30, 60, 20, "label"));
-    EXPECT_EQ(label, Control(10));
-    EXPECT_FALSE(IsWindow(button));
+    EXPECT_TRUE(label == Control(10) && !IsWindow(button));
     // The highest number is taken, the next one refused.
     const HWND highest = reinterpret_cast<HWND>(AddLabel(HighestTableNumber, 0, 0, 9, 9, ""));
     EXPECT_EQ(highest, Control(HighestTableNumber));

@@ -6,7 +6,8 @@
 # a binfmt_misc entry hands every i386 program; that entry lives in a user and mount namespace of
 # this run's own, so no other program on the machine, another test run's included, sees it.
 #   tools/wine32.sh PROGRAM [ARGUMENTS...]   (exit code 77: it can't run here, as one line says)
-# Expects BUILD_DIR (the 32-bit build) and CORVANE_HOST64=1: Wine's 64-bit settings (tools/wine-env.sh).
+# Expects BUILD_DIR (a folder of the 32-bit build's for the prefix and its drives), CORVANE_RELEASE_DIR
+# (the 32-bit build) and CORVANE_HOST64=1: Wine's 64-bit settings (tools/wine-env.sh).
 set -euo pipefail
 tools=$(cd "$(dirname "$0")" && pwd)
 source "$tools/wine-env.sh"
@@ -26,7 +27,7 @@ elif ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
 fi
 
 # Made where i386 programs run: made elsewhere, the prefix's 32-bit half stays empty.
-export WINEPREFIX=$BUILD_DIR/wine-wow64
+export WINEPREFIX=$BUILD_DIR/wine-tests
 CORVANE_TEST_PREFIX=1
 source "$tools/wine-session.sh"
 # Under ctest's own limit, so that the session still ends its server and display.
