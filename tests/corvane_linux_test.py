@@ -13,6 +13,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
@@ -93,8 +94,9 @@ def corvane(*args, compat="", wineprefix="", protonpath="", mounts="", folder=No
     return line(folder / "Corvane.exe", folder, compat, wineprefix, protonpath, mounts, *args)
 
 
-def run(home, args, env=None, path=None, script=None):
-    """corvane-linux in HOME; every program it started is ended with it, however the row went."""
+def run(home, args, env=None, path=None, script=None, stop=False):
+    """corvane-linux in HOME; with stop, Steam's Stop once the runner has started. Every program it
+    started is ended with it, however the row went."""
     for stale in (LOG, BOX, app / "corvane-linux.log"):
         stale.unlink(missing_ok=True)
     environment = {"HOME": str(tmp / home), "PATH": path or f"{bin_}:{sys_bin}:{tmp}/dialog", "LOG": str(LOG),
@@ -102,6 +104,11 @@ def run(home, args, env=None, path=None, script=None):
     process = subprocess.Popen([script or app / "corvane-linux", *args], cwd=tmp, env=environment, text=True,
                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE, start_new_session=True)
     try:
+        for _ in range(600 if stop else 0):  # only a hang takes a minute
+            if LOG.exists():
+                process.send_signal(signal.SIGTERM)
+                break
+            time.sleep(0.1)
         out, err = process.communicate(timeout=60)
     except subprocess.TimeoutExpired:
         out, err = "", "(timed out)"
@@ -365,22 +372,9 @@ check("-h shows the usage and runs nothing", done.returncode == 0 and done.stdou
 
 # Steam's Stop goes on to the program that runs Corvane, and is no failure.
 fake("sleeper", tmp / "sleeper")
-LOG.unlink(missing_ok=True), BOX.unlink(missing_ok=True)
-script = subprocess.Popen([app / "corvane-linux", tmp / "sleeper", T3], stderr=subprocess.DEVNULL, start_new_session=True,
-                          env={"HOME": str(tmp / "native"), "PATH": f"{sys_bin}:{tmp}/dialog", "LOG": str(LOG), "BOX": str(BOX), **IN_STEAM})
-try:
-    for _ in range(600):  # only a hang takes a minute
-        if LOG.exists():
-            break
-        subprocess.run(["sleep", "0.1"])
-    script.send_signal(signal.SIGTERM)
-    code = script.wait(60)
-except subprocess.TimeoutExpired:
-    code = "none within a minute"
-finally:
-    os.killpg(script.pid, signal.SIGKILL) if script.poll() is None else None
-check("Steam's Stop", code == 143 and (read(LOG) or "").endswith("stopped\n") and not BOX.exists()
-      and "stopped by" in (read(app / "corvane-linux.log") or ""), f"exit {code}, {read(LOG)}")
+done, ran = run("native", [str(tmp / "sleeper"), T3], IN_STEAM, f"{sys_bin}:{tmp}/dialog", stop=True)
+check("Steam's Stop", done.returncode == 143 and (ran or [""])[-1] == "stopped" and not BOX.exists()
+      and "stopped by" in (read(app / "corvane-linux.log") or ""), f"exit {done.returncode}, {ran}")
 
 print("\n".join(f"FAIL: {failure}" for failure in failures) or "corvane-linux: all checks passed", file=sys.stderr if failures else sys.stdout)
 sys.exit(1 if failures else 0)
