@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Every message that a player can meet has its entry in the troubleshooting section of README.md
-and of the zip's README.txt, keyed by the message's first sentence: each box text of Corvane.exe
-(and its not-ready dialog), each refusal and failure of corvane-linux, read from their sources.
-An entry is a quoted example of that sentence, at the start of its line."""
+"""What players and developers read covers what is there. Every message that a player can meet
+has its entry in the troubleshooting section of README.md and of the zip's README.txt, keyed by the
+message's first sentence: each box text of Corvane.exe (and its not-ready dialog), each refusal and
+failure of corvane-linux, read from their sources. An entry is a quoted example of that sentence,
+at the start of its line. And README.md's file map names every file of the program's folders."""
 import ast
 import re
 import sys
@@ -69,6 +70,10 @@ for source, template in [*cpp_templates(), *python_templates()]:
 for document, phrases in documents.items():
     failures += [f"{document}'s entry {phrase!r} is no message's" for phrase in phrases
                  if not any(key.fullmatch(phrase) for key in keys)]
-print("\n".join(f"FAIL: {failure}" for failure in failures) or f"messages: all {len(keys)} have their entries",
+mapped = set(re.findall(r"^\| `([^`]+)` \|", (ROOT / "README.md").read_text().partition("### The file map")[2], re.MULTILINE))
+files = {path.relative_to(ROOT).as_posix() for folder in ("launcher", "platform", "toolkit", "explorer_tree")
+         for path in (ROOT / folder).rglob("*") if path.is_file() and "__pycache__" not in path.parts}
+failures += [f"README.md's file map does not name {path}" for path in sorted(files - mapped)]
+print("\n".join(f"FAIL: {failure}" for failure in failures) or f"docs: all {len(keys)} messages and {len(files)} files have their entries",
       file=sys.stderr if failures else sys.stdout)
 sys.exit(1 if failures else 0)
