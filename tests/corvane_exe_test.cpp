@@ -23,6 +23,7 @@ const std::string Game = Root + "Game\\", Editor = Root + "Editor\\";  // instal
 const std::string Gone = Root + "Gone\\", Bare = Root + "Bare\\";      // never there; a T3.exe that is no program
 const std::string Medium = "T:\\corvane-e2e\\";  // on the drive whose medium a row takes out and puts back
 const std::string Elsewhere = "C:\\Elsewhere", Chooser = "Choose the gamesys file...";
+const std::string Outcome = Root + "outcome.txt";  // where Corvane notes its boxes and exit for corvane-linux
 constexpr DWORD TimedOut = 0xDEAD;
 constexpr const char* Unchanged = "(unchanged)";
 
@@ -328,6 +329,7 @@ protected:
         InstallStandIn(Game);
         InstallStandIn(Editor, "system\\t3.EXE");  // as Windows matches names
         SetEnvironmentVariableA("T3_STANDIN_SETTINGS", Settings.c_str());
+        SetEnvironmentVariableA("CORVANE_OUTCOME", Outcome.c_str());
         const DWORD start = GetTickCount();
         OwnedHandle(reinterpret_cast<HANDLE>(StartProgram(Game + "System\\T3.exe", "", "", StartWait)));
         const DWORD run = std::max<DWORD>(20000, 100 * (GetTickCount() - start));
@@ -350,6 +352,7 @@ TEST_P(CorvaneExeTest, DoesItsWorkOrSaysWhyNotAndChangesNothingElse) {
     SetIonRoot(row.ionRoot);
     for (const std::string& folder : {Game, Editor}) DeleteFileA(Report(folder).c_str());
     const std::string values = StoredValues(GameView), otherView = StoredValues(OtherView);
+    WriteBytes(Outcome, "");
     const Session run = RunCorvane(row.arguments, row.steps, row.chooser, row.folder);
     AwaitStartedPrograms(run);
     EXPECT_EQ(row.exitCode, run.exitCode);
@@ -359,6 +362,12 @@ TEST_P(CorvaneExeTest, DoesItsWorkOrSaysWhyNotAndChangesNothingElse) {
         EXPECT_NE(std::string::npos, run.boxes[at].text.find(row.boxes[at].text)) << Shown(run);
         EXPECT_FALSE(run.boxes[at].text.ends_with('\n')) << "a box ends with its last sentence";
     }
+    // What corvane-linux is told: a line for each "Error" box, then the exit code.
+    const std::string outcome = "\n" + ReadBytes(Outcome);
+    std::size_t noted = 0;
+    for (std::size_t at = 0; (at = outcome.find("\nbox ", at)) != std::string::npos; ++at) ++noted;
+    EXPECT_EQ(std::ranges::count(row.boxes, std::string("Error"), &Box::title), noted) << outcome;
+    EXPECT_TRUE(outcome.ends_with("\nexit " + std::to_string(row.exitCode) + "\r\n")) << outcome;
     const std::string after = ReadBytes(settings);
     EXPECT_EQ(row.settingsAfter == Unchanged ? row.settings : row.settingsAfter, after);
     EXPECT_EQ(after == "(missing)" ? "" : "Corvane.ini ", FilesIn(row.folder)) << "and nothing else in the working folder";
