@@ -450,17 +450,4 @@ const Row WindowRows[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Window, CorvaneExeTest, testing::ValuesIn(WindowRows));
 
-TEST_F(CorvaneExeTest, TwoCorvanesSavingAtOnceBothSucceed) {
-    for (int round = 0; round < 6; ++round) {
-        WriteBytes(Settings, Usual);
-        Session first;
-        std::thread other([&] { first = RunCorvane("/setgamesys A.t3u"); });
-        const Session second = RunCorvane("/setgamesys B.t3u");
-        other.join();
-        EXPECT_EQ(0u, first.exitCode + second.exitCode) << Shown(first) << Shown(second);
-        const std::string file = ReadBytes(Settings);
-        EXPECT_TRUE(file == Lines(Editor, Game, "A.t3u") || file == Lines(Editor, Game, "B.t3u")) << file;
-    }
-}
-
 }  // namespace

@@ -104,11 +104,9 @@ def run(home, args, env=None, path=None, script=None, stop=False):
     process = subprocess.Popen([script or app / "corvane-linux", *args], cwd=tmp, env=environment, text=True,
                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE, start_new_session=True)
     try:
-        for _ in range(600 if stop else 0):  # only a hang takes a minute
-            if LOG.exists():
-                process.send_signal(signal.SIGTERM)
-                break
+        while stop and not LOG.exists() and process.poll() is None:  # the runner logs itself as it starts
             time.sleep(0.1)
+        process.send_signal(signal.SIGTERM) if stop else None
         out, err = process.communicate(timeout=60)
     except subprocess.TimeoutExpired:
         out, err = "", "(timed out)"
@@ -179,8 +177,8 @@ steam(G, app="6980"), prefix(G / "steamapps/compatdata/6980", ext, "/app/share/s
 for root in (tmp / "both" / sl, tmp / "both" / fp / sl):
     steam(root, app="6980"), prefix(root / "steamapps/compatdata/6980", root / "p")
 # Proton 9 requires Steam's runtime, installed in one home and not in the other; the SD card's
-# compatdata/6980 a link to a folder on it; a whole steamapps a link; an old Proton's prefix; Snap.
-for home in ("sniper", "nosniper", "linked", "snap/snap/steam/common", "old", "oldgone"):
+# compatdata/6980 a link to a folder on it; a whole steamapps a link; an old Proton's prefix.
+for home in ("sniper", "nosniper", "linked", "old", "oldgone"):
     steam(tmp / home / sl, app="6980")
     prefix(tmp / home / sl / "steamapps/compatdata/6980", tmp / home / sl / "steamapps/common/Proton 9.0",
            version="5.0-10" if "old" in home else None, runtime=home in ("sniper", "nosniper"))
@@ -238,11 +236,14 @@ write(tmp / "wineonly/.wine/system.reg"), write(tmp / "rel/pfx/system.reg")
 repo = tmp / "repo"
 shutil.copytree(ROOT / "launcher", repo / "launcher", ignore=shutil.ignore_patterns("*.cpp", "*.h", "__pycache__"))
 fake("corvane", repo / "out/bin/Corvane.exe")
-(tmp / "link").symlink_to(pfx / "pfx")
 # What Steam's %command% holds for a Proton game: Steam's chain of wrappers, then Proton.
 fake("chain", *(R / name for name in ("ubuntu12_32/reaper", "ubuntu12_32/steam-launch-wrapper", "steamapps/common/SteamLinuxRuntime_sniper/_v2-entry-point")))
 STEAM = [f"{R}/ubuntu12_32/reaper", "SteamLaunch", "AppId=6980", "--", f"{R}/ubuntu12_32/steam-launch-wrapper", "--",
          f"{R}/steamapps/common/SteamLinuxRuntime_sniper/_v2-entry-point", "--verb=waitforexitandrun", "--", f"{R}/{P8}/proton", "waitforexitandrun"]
+
+
+def proton_run(proton, compat, *switch):
+    return [line(f"{proton}/proton", "run", exe, *switch), corvane(*switch, compat=compat)]
 
 
 def steam_chain(*switch):
@@ -255,14 +256,9 @@ UMU_PATH = f"{tmp}/umu:{bin_}:{sys_bin}:{tmp}/dialog"
 outside = Path(tempfile.mkdtemp(dir="/dev/shm"))  # a folder that Steam's runtime doesn't show
 atexit.register(shutil.rmtree, outside, True)
 
-started("Proton of the prefix on internal storage, game on the SD card", "native", ARGS,
-        [line(R / P8 / "proton", "run", exe, *ARGS), corvane(*ARGS, compat=pfx)])
-started("--prefix=DIR through a link", "native", ["--prefix=" + str(tmp / "link"), *ARGS],
-        [line(R / P8 / "proton", "run", exe, *ARGS), corvane(*ARGS, compat=pfx)])
-started("Flatpak sandbox paths, old libraryfolders.vdf", "flat", [],
-        [line(F / P8 / "proton", "run", exe), corvane(compat=F / "steamapps/compatdata/6980")])
-started("A Proton from a Flatpak extension", "flatge", ["/rungame"],
-        [line(ext / "proton", "run", exe, "/rungame"), corvane("/rungame", compat=G / "steamapps/compatdata/6980")])
+started("Proton of the prefix on internal storage, game on the SD card", "native", ARGS, proton_run(R / P8, pfx, *ARGS))
+started("Flatpak sandbox paths, old libraryfolders.vdf", "flat", [], proton_run(F / P8, F / "steamapps/compatdata/6980"))
+started("A Proton from a Flatpak extension", "flatge", ["/rungame"], proton_run(ext, G / "steamapps/compatdata/6980", "/rungame"))
 write(app / "Corvane.ini", f"Z:{outside}\\Editor\\\r\nZ:\\gone\\\r\n\r\n".replace("/", "\\")), (outside / "Editor").mkdir()
 started("Proton 9 in Steam's runtime, run as Valve documents, an editor's folder outside what it shows", "sniper", ["/rungame"],
         [line(sniper / "common/SteamLinuxRuntime_sniper/run", "--", sniper / "common/Proton 9.0/proton", "run", exe, "/rungame"),
@@ -270,24 +266,19 @@ started("Proton 9 in Steam's runtime, run as Valve documents, an editor's folder
          corvane("/rungame", compat=sniper / "compatdata/6980", mounts=f"{outside}/Editor")],
         why=f"'STEAM_COMPAT_INSTALL_PATH={sniper}/common/Thief DS'")
 (app / "Corvane.ini").unlink()
-started("compatdata/6980 a link to the SD card, given by the card's path", "linked", ["--prefix", str(card / "pfx")],
-        [line(tmp / f"linked/{sl}/steamapps/common/Proton 9.0/proton", "run", exe), corvane(compat=tmp / f"linked/{sl}/steamapps/compatdata/6980")],
-        path=UMU_PATH)
-started("A whole steamapps a link, umu at hand", "whole", [],
-        [line(tmp / "exfat" / P8 / "proton", "run", exe), corvane(compat=tmp / f"whole/{sl}/steamapps/compatdata/6980")], path=UMU_PATH)
-started("An old Proton's prefix, named by its version file", "old", [],
-        [line(tmp / f"old/{sl}/steamapps/common/Proton 5.0/proton", "run", exe), corvane(compat=tmp / f"old/{sl}/steamapps/compatdata/6980")],
-        why="the prefix's version file says 5.0-10: Proton 5.0")
-snap = tmp / f"snap/snap/steam/common/{sl}/steamapps"
-started("Snap Steam", "snap", [], [line(snap / "common/Proton 9.0/proton", "run", exe), corvane(compat=snap / "compatdata/6980")])
-started("STEAM_DIR, an odd place for Steam", "empty", [], [line(R / P8 / "proton", "run", exe), corvane(compat=pfx)], env={"STEAM_DIR": str(R)})
+started("compatdata/6980 a link to the SD card, given by the card's path with --prefix=", "linked", ["--prefix=" + str(card / "pfx")],
+        proton_run(tmp / f"linked/{sl}/steamapps/common/Proton 9.0", tmp / f"linked/{sl}/steamapps/compatdata/6980"), path=UMU_PATH)
+started("A whole steamapps a link, umu at hand", "whole", [], proton_run(tmp / "exfat" / P8, tmp / f"whole/{sl}/steamapps/compatdata/6980"), path=UMU_PATH)
+started("An old Proton's prefix, named by its version file", "old", [], proton_run(tmp / f"old/{sl}/steamapps/common/Proton 5.0",
+        tmp / f"old/{sl}/steamapps/compatdata/6980"), why="the prefix's version file says 5.0-10: Proton 5.0")
+started("STEAM_DIR, an odd place for Steam", "empty", [], proton_run(R / P8, pfx), env={"STEAM_DIR": str(R)})
 started("--wine wins over the prefix's Proton, and says so", "native", ["--wine", str(tmp / "own/wine"), *ARGS],
         [line(tmp / "own/wine", exe, *ARGS), corvane(*ARGS, wineprefix=pfx / "pfx")], why=f"the prefix names its Proton, as Steam ({R})")
 started("No Steam: wine in ~/.wine, isolated from the player's Python", "wineonly", ["--", "/setgamesys", "-x.t3u"],
         [line(bin_ / "wine", exe, "/setgamesys", "-x.t3u"), corvane("/setgamesys", "-x.t3u", wineprefix=tmp / "wineonly/.wine")],
         env={"PYTHONPATH": str(write(tmp / "poison/json.py", "raise SystemExit(9)\n").parent)})
-started("The GOG copy as a non-Steam game in Steam", "shortcut", [],
-        [line(tmp / f"shortcut/{sl}/compatibilitytools.d/GE-Proton9/proton", "run", exe), corvane(compat=tmp / f"shortcut/{sl}/steamapps/compatdata/3000000000")])
+started("The GOG copy as a non-Steam game in Steam", "shortcut", [], proton_run(tmp / f"shortcut/{sl}/compatibilitytools.d/GE-Proton9",
+        tmp / f"shortcut/{sl}/steamapps/compatdata/3000000000"))
 umu_chain = [line(ge / "proton", "run", exe, "/rungame"), corvane("/rungame", compat=H, wineprefix=H, protonpath=ge)]
 started("A Heroic prefix made by GE-Proton, written with ~, runs through umu with the verb run", "heroic", ["/rungame"],
         [line(tmp / "umu/umu-run", exe, "/rungame")] + umu_chain, path=UMU_PATH, why="through " + str(tmp / "umu/umu-run"))
@@ -310,8 +301,8 @@ started("Wrappers and variables after the script, the game's own arguments dropp
         [line(bin_ / "gamemoderun", *STEAM, exe, "/setgamesys", tmp / "mission/System/MyMission.t3u")] +
         steam_chain("/setgamesys", tmp / "mission/System/MyMission.t3u") + [corvane("/setgamesys", tmp / "mission/System/MyMission.t3u", compat=pfx)], env=IN_STEAM)
 check("the dropped arguments are logged", "through Corvane: -nointro" in (read(app / "corvane-linux.log") or ""), read(app / "corvane-linux.log"))
-started("SteamAppId=0 without Steam's command: a start from the desktop", "native", ["/rungame"],
-        [line(R / P8 / "proton", "run", exe, "/rungame"), corvane("/rungame", compat=pfx)], env={"SteamAppId": "0"})
+started("SteamAppId=0 without Steam's command: a start from the desktop", "native", ["/rungame"], proton_run(R / P8, pfx, "/rungame"),
+        env={"SteamAppId": "0"})
 started("A relative WINEPREFIX, from the source tree", "empty", ARGS, [line(bin_ / "wine", repo / "out/bin/Corvane.exe", *ARGS),
         corvane(*ARGS, wineprefix=tmp / "rel/pfx", folder=repo / "out/bin")], env={"WINEPREFIX": "rel/pfx", "BUILD_DIR": "out"},
         script=repo / "launcher/corvane-linux")
@@ -322,15 +313,15 @@ both, sandboxed = tmp / f"both/{fp}/{sl}/steamapps/compatdata/6980", f"{tmp}/bot
 refused("Two prefixes", "both", [], f"has more than one Wine prefix:\n  {sandboxed}/pfx (Steam")
 run("both", [*STEAM, T3], {"SteamAppId": "6980", "STEAM_COMPAT_DATA_PATH": sandboxed, "FLATPAK_ID": "com.valvesoftware.Steam",
                            "XDG_STATE_HOME": f"{tmp}/both/{fp}/.local/state"})
-started("Two prefixes, settled by the one Flatpak Steam's Play button used last", "both", [],
-        [line(tmp / f"both/{fp}/{sl}/p/proton", "run", exe), corvane(compat=both)], why="the one Steam's Play button used last")
+started("Two prefixes, settled by the one Flatpak Steam's Play button used last", "both", [], proton_run(tmp / f"both/{fp}/{sl}/p", both),
+        why="the one Steam's Play button used last")
 
-refused("--prefix twice", "native", ["--prefix", str(tmp / "link"), "--prefix=/x"], "--prefix is given twice")
+refused("--prefix twice", "native", ["--prefix", str(pfx / "pfx"), "--prefix=/x"], "--prefix is given twice")
 refused("An unknown option", "native", ["--verbose"], "Unknown option --verbose")
 refused("Two switches", "native", ["/rungame", "/setgame"], "/setgame follows /rungame")
 refused("A switch without its value", "native", ["/setgamepath"], "/setgamepath needs a value")
 refused("A word that names a file is no Steam command outside Steam", "native", ["/rungame", T3], f"{T3} is neither an option")
-refused("--prefix in Steam's launch options", "native", ["--prefix", str(tmp / "link"), *STEAM, T3], "Steam chooses the game's", IN_STEAM)
+refused("--prefix in Steam's launch options", "native", ["--prefix", str(pfx / "pfx"), *STEAM, T3], "Steam chooses the game's", IN_STEAM)
 refused("A word before Steam's command that is no program", "native", ["/rungame", "extra", *STEAM, T3], "extra is neither", IN_STEAM)
 refused("Steam's command without the game", "native", ["/rungame", *STEAM, f"{tmp}/gog/Thief/Bin/T3.exe"],
         f"Set the game's launch options in Steam to: \"{app}/corvane-linux\" %command%", IN_STEAM)

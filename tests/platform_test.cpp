@@ -1,5 +1,5 @@
-// Platform services on real files, real programs and real boxes: text files, parameters, starting
-// programs, the message box and the file chooser.
+// Platform services on real files and real boxes: text files, the message box and the file chooser.
+// Parameters and starting programs are tried on the real Corvane.exe and its stand-in game.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commdlg.h>
@@ -7,7 +7,6 @@
 #include <thread>
 #include "launcher/main_window.h"
 #include "platform/modal_boxes.h"
-#include "platform/program.h"
 #include "platform/text_files.h"
 #include "tests/test_support.h"
 #include "toolkit/controls.h"
@@ -64,30 +63,7 @@ TEST(TextFileTest, EveryLineEndEndsOneLineAnEndlessLineIsCutAndNoLineReachesAFil
     EXPECT_TRUE(OwnedFile(CreateFileA((Folder + "kept.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))) << "closed with the rest";
 }
 
-TEST(ProgramTest, AProgramStartsInTheFolderItIsGivenOrItsOwn) {
-    const std::string folder = "T:\\start_program\\", program = folder + "System\\T3.exe";
-    InstallStandIn(folder);
-    // The parameters and the folder it started in, as the stand-in reports them beside itself.
-    const auto started = [](const std::string& program, const std::string& parameters, const std::string& in) {
-        OwnedHandle process(reinterpret_cast<HANDLE>(StartProgram(program, parameters, in, StartWait | StartHidden)));
-        const std::string report = (program[0] == '\\' ? "T:" : "") + program.substr(0, program.rfind('\\') + 1) + "T3-report.txt";
-        auto fields = WaitForReport(report, 0);
-        DeleteFileA(report.c_str());
-        return ProgramParameter(fields["cmd"], 0) + "|" + fields["cwd"];
-    };
-    EXPECT_STRCASEEQ("|T:\\start_program\\System", started(program, "", "").c_str());
-    // A program named from the drive's root gets no folder: it starts in the caller's.
-    CopyFileA(program.c_str(), "T:\\T3-root.exe", FALSE), SetCurrentDirectoryA((folder + "System").c_str());
-    EXPECT_STRCASEEQ("|T:\\start_program\\System", started("\\T3-root.exe", "", "").c_str());
-    DeleteFileA("T:\\T3-root.exe");  // the drive's root is the folder tree test's too
-    // The caller reports a failure: the shell shows no box of its own.
-    EXPECT_EQ(0, StartProgram("", "", ""));
-    EXPECT_EQ(0, StartProgram(folder + "System\\Missing.exe", "", ""));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
-    EXPECT_EQ(nullptr, FindWindowA("#32770", nullptr));
-}
-
-TEST(ModalBoxesTest, EachBoxBelongsToTheProgramsForegroundWindowAndTheChooserOpensInTheDefaultsFolder) {
+TEST(ModalBoxesTest, EachBoxBelongsToTheProgramsForegroundWindowAndBlocksTheThreadsOtherWindows) {
     const HWND main = OpenControlWindow("Main");
     AddTextField(GamesysField, 0, 0, 200, 20, "T3Gamesys.t3u");
     std::vector<HWND> others;  // visible, disabled beforehand, hidden
@@ -108,47 +84,23 @@ TEST(ModalBoxesTest, EachBoxBelongsToTheProgramsForegroundWindowAndTheChooserOpe
     EXPECT_EQ("owned|blocked", seen);
     EXPECT_EQ("1101", enabled());
     EnableWindow(others[0], FALSE); EnableWindow(others[1], TRUE);  // the program's own changes between two boxes
-    // Reads the chooser when it comes, then types the answer and accepts it, or cancels.
-    const auto answer = [&](const std::string& typed) {
-        return std::thread([&, typed] {
-            const HWND box = WaitForWindow("#32770", "Choose the gamesys file...");
-            const HWND name = GetDlgItem(box, cmb13) ? GetDlgItem(box, cmb13) : GetDlgItem(box, edt1);
-            char field[MAX_PATH] = "", folder[MAX_PATH] = "", filter[64] = "";
-            GetWindowTextA(name, field, MAX_PATH);
-            SendMessageA(box, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
-            const HWND filters = GetDlgItem(box, cmb1);
-            SendMessageA(filters, CB_GETLBTEXT, SendMessageA(filters, CB_GETCURSEL, 0, 0), reinterpret_cast<LPARAM>(filter));
-            seen = std::string(field) + "|" + (typed.empty() ? folder : "") + "|" + filter + "|" +
-                   std::to_string(SendMessageA(filters, CB_GETCOUNT, 0, 0)) + blocked();
-            SetWindowTextA(name, typed.c_str());
-            PostMessageA(box, WM_COMMAND, typed.empty() ? IDCANCEL : IDOK, 0);
-        });
-    };
+    // The chooser, read when it comes; then a name in another folder is typed and accepted.
     MakeFolders("T:\\Mods\\System\\");
-    watcher = answer("T:\\Mods\\System\\Mine.t3u");
+    watcher = std::thread([&] {
+        const HWND box = WaitForWindow("#32770", "Choose the gamesys file...");
+        const HWND name = GetDlgItem(box, cmb13) ? GetDlgItem(box, cmb13) : GetDlgItem(box, edt1), filters = GetDlgItem(box, cmb1);
+        char field[MAX_PATH] = "", filter[64] = "";
+        GetWindowTextA(name, field, MAX_PATH);
+        SendMessageA(filters, CB_GETLBTEXT, SendMessageA(filters, CB_GETCURSEL, 0, 0), reinterpret_cast<LPARAM>(filter));
+        seen = std::string(field) + "|" + filter + "|" + std::to_string(SendMessageA(filters, CB_GETCOUNT, 0, 0)) + blocked();
+        SetWindowTextA(name, "T:\\Mods\\System\\Mine.t3u");
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
     EXPECT_TRUE(ChooseGamesysFile());
     watcher.join();
-    EXPECT_EQ("T3Gamesys.t3u||T3U Files|1|blocked", seen);
-    EXPECT_EQ("Mine.t3u|Mine.t3u|", FileNamePart("\"Mine.t3u\"") + "|" + FileNamePart("\"T:\\Mods\\Mine.t3u\" -x") + "|" + FileNamePart("T:\\Mods\\"));
+    EXPECT_EQ("T3Gamesys.t3u|T3U Files|1|blocked", seen);
+    EXPECT_EQ("Mine.t3u|Mine.t3u|", GetControlText(GamesysField) + "|" + FileNamePart("\"T:\\Mods\\Mine.t3u\" -x") + "|" + FileNamePart("T:\\Mods\\"));
     EXPECT_EQ("1011", enabled());
-    // The dialog itself would open in the folder last chosen in: T:\Mods\System.
-    // A name no file could have (a wildcard, one too long) goes.
-    for (const auto& [defaultFile, expected] : std::initializer_list<std::pair<std::string, std::string>>{
-             {"T:\\Mods\\*.t3u", "|T:\\Mods"}, {"T:\\Mods\\", "|T:\\Mods"}, {"T:\\Mods\\" + std::string(256, 'n'), "|T:\\Mods"},
-             {"T:\\Mods\\" + std::string(255, 'n'), std::string(255, 'n') + "|T:\\Mods"},
-             {"T:\\Mods\\System\\T3Gamesys.t3u", "T3Gamesys.t3u|T:\\Mods\\System"}}) {
-        watcher = answer("");
-        EXPECT_EQ("", ChooseFile("Choose the gamesys file...", defaultFile, "All|*.*|T3U Files|*.t3u", 1));
-        watcher.join();
-        EXPECT_EQ(std::string(expected) + "|T3U Files|2|blocked", seen) << defaultFile;
-    }
-    // Another program's window in front owns nothing of ours.
-    const OwnedHandle notepad(reinterpret_cast<HANDLE>(StartProgram("notepad.exe", "", "")));
-    ASSERT_TRUE(notepad);
-    const HWND other = WaitForWindow("Notepad", nullptr);
-    EXPECT_TRUE(PumpUntil([&] { return SetForegroundWindow(other) && GetForegroundWindow() == other; }));
-    EXPECT_EQ(nullptr, DialogOwner());
-    TerminateProcess(notepad.Get(), 0);
     for (HWND window : others) DestroyWindow(window);
     CloseAllWindows();
 }
