@@ -40,15 +40,14 @@ out=${CORVANE_OUTCOME#Z:} && out=${out//\\\\//}
 exit "${FAKE_REFUSE:-0}"
 """,
     "zenity": 'printf "%s\\n" "$@" >"$BOX"\n',
-    "sleeper": LOGGED + 'trap \'echo stopped >>"$LOG"; exit 143\' TERM\nwhile :; do sleep 0.1; done\n'}
+    "sleeper": 'trap \'echo stopped >>"$LOG"; exit 143\' TERM\n' + LOGGED + 'while :; do sleep 0.1; done\n'}
 failures = []
 
 
 def write(path, text="", mode=0o644):
-    Path(path).parent.mkdir(parents=True, exist_ok=True)
-    Path(path).write_text(text)
-    Path(path).chmod(mode)
-    return Path(path)
+    (path := Path(path)).parent.mkdir(parents=True, exist_ok=True)
+    path.write_text(text), path.chmod(mode)
+    return path
 
 
 def fake(kind, *paths):
@@ -90,8 +89,7 @@ def line(*words):
 
 
 def corvane(*args, compat="", wineprefix="", protonpath="", mounts="", folder=None):
-    folder = folder or app
-    return line(folder / "Corvane.exe", folder, compat, wineprefix, protonpath, mounts, *args)
+    return line((folder or app) / "Corvane.exe", folder or app, compat, wineprefix, protonpath, mounts, *args)
 
 
 def run(home, args, env=None, path=None, script=None, stop=False):
@@ -287,8 +285,7 @@ started("Heroic's own umu where umu-run is missing", "heroic", ["/rungame"],
 U = shutil.copytree(H, tmp / "heroic/Games/umu/umu-default", symlinks=True)
 started("A prefix that umu made, that no launcher names, with its Proton", "heroic", ["--prefix", str(U)],
         [line(tmp / "umu/umu-run", exe), line(ge / "proton", "run", exe), corvane(compat=U, wineprefix=U, protonpath=ge)], path=UMU_PATH)
-started("A Lutris game by Lutris's runner defaults, its exe relative to its folder and in another case", "lutris", [],
-        [line(lwine, exe), corvane(wineprefix=L)], why="the Wine that Lutris")
+started("A Lutris game by its runner's defaults, its exe relative and in another case", "lutris", [], [line(lwine, exe), corvane(wineprefix=L)], why="the Wine that Lutris")
 started("A Lutris game on Lutris's own default, GE-Proton through umu", "lutrisge", [],
         [line(tmp / "umu/umu-run", exe), line(tmp / f"lutrisge/{sl}/compatibilitytools.d/GE-Proton10-1/proton", "run", exe),
          corvane(compat=tmp / "lutrisge/Games/thief", wineprefix=tmp / "lutrisge/Games/thief", protonpath="GE-Proton")], path=UMU_PATH)
@@ -299,8 +296,8 @@ started("Steam's command, a switch before it", "native", ["/rungame", *STEAM, T3
 started("Wrappers and variables after the script, the game's own arguments dropped", "native",
         ["/setgamesys", str(tmp / "mission/System/MyMission.t3u"), "PROTON_LOG=1", "gamemoderun", *STEAM, T3, "-nointro"],
         [line(bin_ / "gamemoderun", *STEAM, exe, "/setgamesys", tmp / "mission/System/MyMission.t3u")] +
-        steam_chain("/setgamesys", tmp / "mission/System/MyMission.t3u") + [corvane("/setgamesys", tmp / "mission/System/MyMission.t3u", compat=pfx)], env=IN_STEAM)
-check("the dropped arguments are logged", "through Corvane: -nointro" in (read(app / "corvane-linux.log") or ""), read(app / "corvane-linux.log"))
+        steam_chain("/setgamesys", tmp / "mission/System/MyMission.t3u") + [corvane("/setgamesys", tmp / "mission/System/MyMission.t3u", compat=pfx)],
+        env=IN_STEAM, why="the game's own arguments, which can't reach the game through Corvane: -nointro")
 started("SteamAppId=0 without Steam's command: a start from the desktop", "native", ["/rungame"], proton_run(R / P8, pfx, "/rungame"),
         env={"SteamAppId": "0"})
 started("A relative WINEPREFIX, from the source tree", "empty", ARGS, [line(bin_ / "wine", repo / "out/bin/Corvane.exe", *ARGS),

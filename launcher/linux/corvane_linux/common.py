@@ -151,7 +151,6 @@ class Plan:
     command: list = field(default_factory=list)
     environment: dict = field(default_factory=dict)
     why: list = field(default_factory=list)
-    dropped: list = field(default_factory=list)   # the game's own arguments, which can't reach it
     record: dict = None    # the prefix of a Play through Steam's launch options
     container: bool = False  # in Steam's runtime, which shows only some folders of the host
 

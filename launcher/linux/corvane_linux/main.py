@@ -35,8 +35,6 @@ def main(script, words):
         raise Refusal(f"Corvane.exe not found next to this script ({here}) nor in {build}/bin: put the script next"
                       " to Corvane.exe, or build Corvane with make.")
     plan = make_plan(script, exe, parsed)
-    if plan.dropped:
-        state.note(f"dropped the game's own arguments, which can't reach the game through Corvane: {' '.join(plan.dropped)}")
     if "print" in parsed.options:
         print_plan(plan)
         return 0

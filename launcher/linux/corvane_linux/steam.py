@@ -230,7 +230,9 @@ def launch_options_plan(plan, parsed):
     plan.prefix = f"{compat}/pfx" if compat else "the one Steam gives"
     plan.environment.update(parsed.variables)
     plan.runner, plan.command = chain[0], chain[:game] + [plan.exe] + plan.switch
-    plan.dropped, plan.container = after, True
+    plan.container = True
+    if after:
+        plan.why.append(f"dropped the game's own arguments, which can't reach the game through Corvane: {' '.join(after)}")
     if compat:
         # A Play through Flatpak Steam notes the host's paths, as a start from the desktop sees them.
         flatpak = inside_flatpak_steam()
