@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2154  # corvane_root is set by the sourced wine-env.sh
 # Configures and builds everything in BUILD_DIR. The 32-bit Corvane.exe that players get is built
 # on every machine, in the 32-bit build folder; a machine that runs no 32-bit programs builds the
 # tests, the demo and the benchmarks a second time for 64 bits, in BUILD_DIR (tools/wine-env.sh).

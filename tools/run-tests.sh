@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2034  # CORVANE_TEST_PREFIX is read by the sourced wine-session.sh
 # Runs the test programs under Wine on a virtual display, one after another.
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
