@@ -138,9 +138,7 @@ void Answer(Session& run, HWND box, const std::string& chooser, std::map<HWND, D
         std::string text;
         for (HWND item = nullptr; (item = FindWindowExA(box, item, "Static", nullptr));)
             if (const std::string line = Text(item); !line.empty()) text += (text.empty() ? "" : "\n") + line;
-        DWORD owner = 0;
-        GetWindowThreadProcessId(GetWindow(box, GW_OWNER), &owner);
-        run.boxes.push_back({Text(box) + (owner && owner != run.process ? " (owned by another program)" : ""), text});
+        run.boxes.push_back({Text(box), text});
     } else if (GetTickCount() - answered[box] < 1000) {
         return;  // an answer is on its way
     }
@@ -332,8 +330,6 @@ protected:
         InstallStandIn(Editor, "system\\t3.EXE");  // as Windows matches names
         SetEnvironmentVariableA("T3_STANDIN_SETTINGS", Settings.c_str());
         SetEnvironmentVariableA("CORVANE_OUTCOME", Outcome.c_str());
-        // Another program's window in front, as a desktop's when a shortcut starts Corvane: it owns none of its boxes.
-        SetForegroundWindow(CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr));
         const DWORD start = GetTickCount();
         OwnedHandle(reinterpret_cast<HANDLE>(StartProgram(Game + "System\\T3.exe", "", "", StartWait)));
         const DWORD run = std::max<DWORD>(20000, 100 * (GetTickCount() - start));

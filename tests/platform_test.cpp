@@ -7,6 +7,7 @@
 #include <thread>
 #include "launcher/main_window.h"
 #include "platform/modal_boxes.h"
+#include "platform/program.h"
 #include "platform/text_files.h"
 #include "tests/test_support.h"
 #include "toolkit/controls.h"
@@ -101,6 +102,12 @@ TEST(ModalBoxesTest, EachBoxBelongsToTheProgramsForegroundWindowAndBlocksTheThre
     EXPECT_EQ("T3Gamesys.t3u|T3U Files|1|blocked", seen);
     EXPECT_EQ("Mine.t3u|Mine.t3u|", GetControlText(GamesysField) + "|" + FileNamePart("\"T:\\Mods\\Mine.t3u\" -x") + "|" + FileNamePart("T:\\Mods\\"));
     EXPECT_EQ("1011", enabled());
+    // Another program's window in front owns nothing of ours.
+    const OwnedHandle notepad(reinterpret_cast<HANDLE>(StartProgram("notepad.exe", "", "")));
+    const HWND other = WaitForWindow("Notepad", nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return SetForegroundWindow(other) && GetForegroundWindow() == other; }));
+    EXPECT_EQ(nullptr, DialogOwner());
+    TerminateProcess(notepad.Get(), 0);
     for (HWND window : others) DestroyWindow(window);
     CloseAllWindows();
 }

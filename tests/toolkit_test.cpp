@@ -16,15 +16,12 @@ protected:
     HWND window = nullptr;
 };
 
-TEST_F(ToolkitTest, AWindowHasAFixedSizeAndItsCloseIsAnEventNotAnEnd) {
+TEST_F(ToolkitTest, AWindowOfAFixedSizeReportsItsCloseAndItsControlsClicksFocusAndTypingAndTabWalksTheTabStops) {
     EXPECT_FALSE(GetWindowLongPtrA(window, GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX)) << "a fixed size";
     PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(1, Count(DrainEvents(), CloseEvent));
     for (ObjectNumber unknown : {ObjectNumber{-5}, ObjectNumber{3}, HighestTableNumber + 1}) CloseAppWindow(unknown);
     EXPECT_TRUE(IsWindow(window)) << "closing is the program's decision, and a number that names no window closes nothing";
-}
-
-TEST_F(ToolkitTest, ControlsReportClicksFocusAndTypingAndTabWalksTheTabStops) {
     // The launcher's mix, made in the order of their numbers: tab stops 0, 1, 7, 8, 9, 10 with a label among them.
     for (ObjectNumber number : {0, 1, 2, 7, 8, 9, 10})
         (number == 2 ? AddLabel : number == 7 ? AddTextField : AddButton)(number, 25 * number, 0, 25, 20, "x");
