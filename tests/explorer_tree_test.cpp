@@ -47,10 +47,7 @@ std::vector<int> Drives() {
 }
 
 int Image(HWND tree, HTREEITEM item) { return QueryItem(tree, item, TVIF_IMAGE).iImage; }
-int ShellIcon(const std::string& path) {
-    SHFILEINFOA info{};
-    return SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON), info.iIcon;
-}
+int ShellIcon(const std::string& path) { SHFILEINFOA info{}; return SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON), info.iIcon; }
 // A notification as the tree view would send it to its container.
 void Notify(HWND tree, UINT code, HTREEITEM item, UINT action = TVE_EXPAND) {
     NMTREEVIEWA change{};
@@ -170,10 +167,12 @@ TEST_F(ExplorerTreeTest, PatternsChooseTheFilesAndEachFileGetsItsShellIcon) {
     SetControlText(1, root + "*.*");
     Notify(tree, TVN_ITEMEXPANDINGA, Child(tree, Selected(tree), "files"), TVE_COLLAPSE);
     EXPECT_EQ(Children(tree, Child(tree, Selected(tree), "files")), Names{"f.txt"}) << "collapsing lists it too";
+    const std::size_t cached = IconCacheSize();
     SetControlText(1, root + "icons\\*.*");
     // Installer packages have an icon of their own, so a wrong answer from the cache shows.
     for (const char* file : {"a.msi", "B.MSI", "c.zq2", "D.ZQ2", "p.exe", "q.EXE", "r.ico", "s.~", "t.^", "noext", "u.abcd"})
         EXPECT_EQ(Image(tree, Child(tree, Selected(tree), file)), ShellIcon(root + "icons\\" + file)) << file;
+    EXPECT_EQ(IconCacheSize(), cached + 5) << "one entry per extension of up to 4 characters in any case, none for programs and icons";
 }
 
 TEST_F(ExplorerTreeTest, ATextSelectsItsFolderOrNothingAndOnlyTheUsersChoiceIsAChange) {
