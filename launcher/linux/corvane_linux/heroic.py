@@ -23,13 +23,11 @@ def claims(game_only):
         installed = read_json(f"{config}/gog_store/installed.json").get("installed")
         folders = {str(game.get("appName")): str(game.get("install_path", ""))
                    for game in installed if isinstance(game, dict)} if isinstance(installed, list) else {}
-        names = {name for name, folder in folders.items() if is_game(folder)}
-        if not game_only:
-            names |= {path.stem for path in Path(config, "GamesConfig").glob("*.json")}
-        for name in sorted(names):
+        games = {name for name, folder in folders.items() if is_game(folder)}
+        others = set() if game_only else {path.stem for path in Path(config, "GamesConfig").glob("*.json")}
+        for name in sorted(games | others):
             path = f"{config}/GamesConfig/{name}.json"
-            found.append(claim({**defaults, **section(read_json(path), name)}, f"Heroic ({path})", name in folders
-                               and is_game(folders[name])))
+            found.append(claim({**defaults, **section(read_json(path), name)}, f"Heroic ({path})", name in games))
     return found
 
 

@@ -53,7 +53,7 @@ def judge(code, plan, stopped, record, tail):
         return 0
     if ended:
         state.note(f"ended with {ended}: Corvane refused, and said why in its own box: {(boxes or ['?'])[-1]}")
-        return int(ended.split()[1]) or 1
+        return int(ended.split()[1])
     reasons = {126: "a program in it can't be executed (a drive mounted noexec, or a file without its run bit)",
                127: "a program in it was not found"}
     reason = f"signal {-code} ({signal.strsignal(-code)})" if code < 0 else f"exit code {code}"
